@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QTreeWidget>
+#include <QVariant>
+
+#include <memory>
+
+// A tree of variables with their live values: one top-level row per variable,
+// typed into the name column. While watching, the loaded rows show their
+// current values from the controller of the tree's project.
+class VarTreeWidget : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    enum Column {
+        NameColumn = 0,
+        ValueColumn = 1,
+        DataTypeColumn = 2,
+        AddressColumn = 3,
+        CommentColumn = 4,
+        ScopeColumn = 5,
+        ShowModeColumn = 6,
+        FullNameColumn = 7, // internal data, hidden by users of the tree
+        StateColumn = 8,
+        ReservedColumn = 9,
+        ColumnCount = 10,
+    };
+
+    explicit VarTreeWidget(QWidget *parent = nullptr);
+    ~VarTreeWidget() override;
+
+    // Project whose symbols and controller give the values; the default is
+    // the current project ("Project.Name").
+    void setProjectName(const QString &projectName);
+    QString projectName() const;
+
+    // Afterwards topLevelItemCount() is n: new rows are empty and editable,
+    // existing rows keep their contents.
+    void setRowCount(int n);
+    void setVariable(int row, const QString &name, const QString &fullName);
+    void removeRow(int row);
+    void setCurrentRow(int row);
+    void enableWatch(bool on);
+    bool isWatchEnabled() const;
+    // Rebuilds the value display of the present rows; rows stay.
+    void resetTree();
+    // Radix (2, 10, 16) in which the row's integer values are shown.
+    void setIntegerShowMode(int row, int mode);
+    int integerShowMode(int row) const;
+    QString getItemData(QTreeWidgetItem *item, int column) const;
+    void saveItemStates(QTreeWidgetItem *item, QMap<QString, QMap<QString, QVariant>> &states);
+    void restoreItemStates(QTreeWidgetItem *item,
+                           const QMap<QString, QMap<QString, QVariant>> &states);
+
+signals:
+    void variableChanged(int row, const QString &text);
+
+protected:
+    // Typing on any cell of a row edits the row's name.
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+
+private:
+    class Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,345 @@
+#include "watchlistwidget.h"
+
+#include "abstractprojectmodel.h"
+#include "hostservices.h"
+#include "projectmodelmanager.h"
+#include "safeprojectmodel.h"
+#include "softcomponentmodel.h"
+#include "transfer.h"
+#include "vartreewidget.h"
+#include "watchlistmodel.h"
+#include "watchlistmodelhandle.h"
+#include "watchlistobject.h"
+
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+// The watch list of one operation, with the guard that keeps its project alive.
+class WatchListWidget::Lookup
+{
+public:
+    explicit Lookup(WatchListModelHandle handle, const QString &watchListName)
+        : model(std::move(handle))
+    {
+        if (model)
+            list = model->getObject(watchListName);
+    }
+
+    WatchListObject *operator->() const { return list; }
+    explicit operator bool() const { return list != nullptr; }
+
+    WatchListModelHandle model;
+    WatchListObject *list = nullptr;
+};
+
+namespace {
+constexpr int rowHeight = 15;
+constexpr int pageRows = 20;
+} // namespace
+
+WatchListWidget::WatchListWidget(const QString &watchListName,
+                                 const QString &projectName,
+                                 QWidget *parent)
+    : QWidget(parent)
+    , watchListName(watchListName)
+    , projectName(projectName)
+{
+    setObjectName(QStringLiteral("WatchList_") + watchListName);
+
+    QFile styleSheet(QStringLiteral(":/resource/style.qss"));
+    if (styleSheet.open(QIODevice::ReadOnly))
+        setStyleSheet(QString::fromUtf8(styleSheet.readAll()));
+
+    setupUi();
+    initColumns();
+    connectHost();
+}
+
+WatchListWidget::~WatchListWidget() = default;
+
+void WatchListWidget::setupUi()
+{
+    varTree = new VarTreeWidget(this);
+    varTree->setProjectName(projectName);
+    contextMenu = new QMenu(this);
+
+    auto layout = new QVBoxLayout;
+    layout->addWidget(varTree);
+    layout->setContentsMargins(0, 0, 0, 0);
+    setLayout(layout);
+}
+
+void WatchListWidget::initColumns()
+{
+    for (int column : {0, 3, 4})
+        varTree->setColumnWidth(column, 200);
+    for (int column : {7, 8, 9})
+        varTree->setColumnHidden(column, true);
+    varTree->setRowCount(1);
+    fillVisibleRows();
+}
+
+void WatchListWidget::connectHost()
+{
+    connect(varTree->verticalScrollBar(),
+            &QScrollBar::valueChanged,
+            this,
+            &WatchListWidget::onScrollValueChanged);
+    connect(varTree,
+            &VarTreeWidget::variableChanged,
+            this,
+            &WatchListWidget::onVariableChanged,
+            Qt::UniqueConnection);
+
+    QObject *transfer = HostServices::find(HostServices::application(),
+                                           QStringLiteral("zentrel.Transfer"));
+    if (qobject_cast<Transfer *>(transfer))
+        connect(transfer, SIGNAL(onlineState(bool)), this, SLOT(onOnlineStateChanged(bool)));
+
+    connect(SymbolSynchrinizer::instance(),
+            &SymbolSynchrinizer::syncComplied,
+            this,
+            &WatchListWidget::onSyncComplied);
+
+    const SafeProjectModel project(
+        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
+    if (project) {
+        if (auto softComponents = qobject_cast<SoftComponentModel *>(
+                project->subModel("SoftComponentModel"))) {
+            connect(softComponents,
+                    &SoftComponentModel::dataChanged,
+                    this,
+                    &WatchListWidget::onSoftComponentDataChanged);
+        }
+    }
+}
+
+WatchListWidget::Lookup WatchListWidget::findWatchListObject() const
+{
+    return Lookup(WatchListModelHandle::find(projectName), watchListName);
+}
+
+void WatchListWidget::setWatchListName(const QString &name)
+{
+    watchListName = name;
+}
+
+int WatchListWidget::lastLoadedRow() const
+{
+    return varTree->topLevelItemCount() - 2;
+}
+
+void WatchListWidget::loadRows(int count)
+{
+    const Lookup list = findWatchListObject();
+    if (!list)
+        return;
+
+    varTree->enableWatch(false);
+    for (int i = 0; i < count; ++i) {
+        const int total = varTree->topLevelItemCount();
+        const int next = lastLoadedRow() + 1;
+        if (next >= list->getCount())
+            break;
+        const QString name = list->getVariableName(next);
+        varTree->setRowCount(total + 1);
+        varTree->setVariable(next, name, name);
+        const auto pending = pendingShowModes.find(next);
+        if (pending != pendingShowModes.end()) {
+            varTree->setIntegerShowMode(next, pending.value());
+            pendingShowModes.erase(pending);
+        }
+    }
+    varTree->enableWatch(true);
+
+    if (varTree->topLevelItemCount() == list->getCount())
+        varTree->setRowCount(list->getCount() + 1);
+}
+
+void WatchListWidget::fillVisibleRows()
+{
+    loadRows(4 * (varTree->height() / rowHeight));
+}
+
+void WatchListWidget::onScrollValueChanged(int value)
+{
+    if (value != varTree->verticalScrollBar()->maximum())
+        return;
+    const Lookup list = findWatchListObject();
+    if (list && lastLoadedRow() != list->getCount() - 1)
+        loadRows(pageRows);
+}
+
+void WatchListWidget::showVariable(int rowIndex)
+{
+    const Lookup list = findWatchListObject();
+    if (!list || rowIndex >= list->getCount())
+        return;
+    while (lastLoadedRow() < rowIndex)
+        loadRows(pageRows);
+    varTree->setCurrentRow(rowIndex);
+}
+
+void WatchListWidget::refreshRow(int row)
+{
+    const Lookup list = findWatchListObject();
+    if (list && row < list->getCount() && row < varTree->topLevelItemCount()) {
+        const QString name = list->getVariableName(row);
+        varTree->setVariable(row, name, name);
+    }
+}
+
+void WatchListWidget::onVariableChanged(int rowIndex, QString varFullName)
+{
+    const Lookup list = findWatchListObject();
+    if (!list)
+        return;
+    if (rowIndex == list->getCount()) {
+        list->appendVariable(varFullName);
+        varTree->setRowCount(list->getCount() + 1);
+    } else {
+        list->setVariableName(rowIndex, varFullName);
+    }
+}
+
+QVector<int> WatchListWidget::selectedRows() const
+{
+    QVector<int> rows;
+    const QList<QTreeWidgetItem *> items = varTree->selectedItems();
+    for (QTreeWidgetItem *item : items) {
+        const int row = varTree->indexOfTopLevelItem(item);
+        if (row != -1)
+            rows.append(row);
+    }
+    return rows;
+}
+
+void WatchListWidget::insertRowAtSelection()
+{
+    const Lookup list = findWatchListObject();
+    if (!list)
+        return;
+    const QVector<int> rows = selectedRows();
+    if (rows.isEmpty())
+        return;
+    const int r = rows.first();
+
+    varTree->enableWatch(false);
+    QScrollBar *scrollBar = varTree->verticalScrollBar();
+    const int scrollValue = scrollBar->value();
+
+    list->appendVariable(QString());
+    const int n = list->getCount();
+    for (int i = n - 1; i > r && i > 0; --i) {
+        const int j = i - 1;
+        QMap<QString, QMap<QString, QVariant>> states;
+        if (QTreeWidgetItem *item = varTree->topLevelItem(j))
+            varTree->saveItemStates(item, states);
+        list->setVariableName(i, list->getVariableName(j));
+        refreshRow(i);
+        if (QTreeWidgetItem *item = varTree->topLevelItem(i))
+            varTree->restoreItemStates(item, states);
+    }
+    list->setVariableName(r, QString());
+    refreshRow(r);
+    shiftPendingShowModes(r, +1);
+
+    scrollBar->setValue(scrollValue);
+    varTree->enableWatch(true);
+    loadRows(pageRows);
+}
+
+void WatchListWidget::deleteSelectedRows()
+{
+    QVector<int> rows = selectedRows();
+    std::sort(rows.begin(), rows.end());
+    const Lookup list = findWatchListObject();
+    if (!list)
+        return;
+    for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
+        if (list->removeVariable(*row)) {
+            varTree->removeRow(*row);
+            pendingShowModes.remove(*row);
+            shiftPendingShowModes(*row + 1, -1);
+        }
+    }
+}
+
+void WatchListWidget::appendVariableRow(const QString &name, int showMode)
+{
+    const Lookup list = findWatchListObject();
+    if (!list)
+        return;
+    list->appendVariable(name);
+    pendingShowModes.insert(list->getCount() - 1, showMode);
+}
+
+void WatchListWidget::shiftPendingShowModes(int from, int delta)
+{
+    if (pendingShowModes.isEmpty())
+        return;
+    QMap<int, int> shifted;
+    for (auto it = pendingShowModes.cbegin(); it != pendingShowModes.cend(); ++it)
+        shifted.insert(it.key() >= from ? it.key() + delta : it.key(), it.value());
+    pendingShowModes.swap(shifted);
+}
+
+void WatchListWidget::onSyncComplied(SymbolSynchrinizer::SyncType type, std::string param)
+{
+    Q_UNUSED(type)
+    Q_UNUSED(param)
+    varTree->resetTree();
+}
+
+void WatchListWidget::onOnlineStateChanged(bool online)
+{
+    Q_UNUSED(online)
+    varTree->resetTree();
+}
+
+void WatchListWidget::onSoftComponentDataChanged()
+{
+    varTree->resetTree();
+}
+
+bool WatchListWidget::event(QEvent *event)
+{
+    // An application-wide Delete shortcut must not take the key from the list.
+    if (event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void WatchListWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Delete)
+        deleteSelectedRows();
+    QWidget::keyPressEvent(event);
+}
+
+void WatchListWidget::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fillVisibleRows();
+}
+
+void WatchListWidget::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    fillVisibleRows();
+}
+
+void WatchListWidget::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!contextMenu->actions().isEmpty())
+        contextMenu->exec(event->globalPos());
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "symbolsynchrinizer.h"
+
+#include <QMap>
+#include <QString>
+#include <QVector>
+#include <QWidget>
+
+#include <string>
+
+class QMenu;
+class VarTreeWidget;
+class WatchListObject;
+
+// One watch list of one project, shown row by row in a variable tree. The
+// widget keeps no copy of the list: every operation finds the watch list in
+// the project's model afresh and writes straight back to it.
+class WatchListWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    WatchListWidget(const QString &watchListName, const QString &projectName, QWidget *parent);
+    ~WatchListWidget() override;
+
+    void setWatchListName(const QString &name);
+    QString getWatchListName() const { return watchListName; }
+    QString getProjectName() const { return projectName; }
+    VarTreeWidget *tree() const { return varTree; }
+
+    void showVariable(int rowIndex);
+    int lastLoadedRow() const;
+    void loadRows(int count);
+    void fillVisibleRows();
+    void refreshRow(int row);
+    QVector<int> selectedRows() const;
+    void insertRowAtSelection();
+    void deleteSelectedRows();
+    void appendVariableRow(const QString &name, int showMode);
+
+public slots:
+    void onScrollValueChanged(int value);
+    void onVariableChanged(int rowIndex, QString varFullName);
+    void onSyncComplied(SymbolSynchrinizer::SyncType type, std::string param);
+    void onOnlineStateChanged(bool online);
+    void onSoftComponentDataChanged();
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    class Lookup;
+    Lookup findWatchListObject() const;
+    void setupUi();
+    void initColumns();
+    void connectHost();
+    // Keeps pending show modes with their entries when rows move.
+    void shiftPendingShowModes(int from, int delta);
+
+    QMenu *contextMenu = nullptr;
+    VarTreeWidget *varTree = nullptr;
+    QString watchListName;
+    QString projectName;
+    QMap<int, int> pendingShowModes;
+};

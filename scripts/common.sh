@@ -1,0 +1,47 @@
+# Shared by run.sh, test.sh and .ci/run: installs what the build needs on a
+# Debian machine and builds the project.
+
+PACKAGES=(
+    build-essential
+    cmake
+    qtbase5-dev
+    qttools5-dev
+    qttools5-dev-tools
+    fonts-dejavu-core
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null 2>&1; then
+        sudo "$@"
+    else
+        echo "error: installing packages needs root: $*" >&2
+        return 1
+    fi
+}
+
+install_packages() {
+    local missing=()
+    local package
+    for package in "${PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    if ! as_root apt-get install -y --no-install-recommends "${missing[@]}"; then
+        as_root apt-get update
+        as_root apt-get install -y --no-install-recommends "${missing[@]}"
+    fi
+}
+
+# build DIR [cmake options...]
+build() {
+    local dir="$1"
+    shift
+    cmake -S "$ROOT" -B "$dir" "$@"
+    cmake --build "$dir" --parallel "$(nproc)"
+}

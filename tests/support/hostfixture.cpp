@@ -1,0 +1,76 @@
+#include "hostfixture.h"
+
+#include "workbench.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+HostFixture::HostFixture()
+    : m_workbench(std::make_unique<Workbench>())
+{}
+
+HostFixture::~HostFixture()
+{
+    m_workbench.reset();
+}
+
+QString HostFixture::pluginPath()
+{
+    return QStringLiteral(WATCHLIST_PLUGIN_PATH);
+}
+
+PluginInterface *HostFixture::loadPlugin(QString *error)
+{
+    QString message;
+    PluginInterface *plugin = m_workbench->loadPlugin(pluginPath(), &message);
+    if (!plugin)
+        qWarning("%s", qPrintable(message));
+    if (error)
+        *error = message;
+    return plugin;
+}
+
+QString HostFixture::writeProject(const QString &projectName, const QStringList &watchLists) const
+{
+    QJsonArray lists;
+    for (const QString &spec : watchLists) {
+        const QString name = spec.section(QLatin1Char(':'), 0, 0);
+        const QString entries = spec.section(QLatin1Char(':'), 1);
+        QJsonArray array;
+        if (spec.contains(QLatin1Char(':'))) {
+            for (const QString &entry : entries.split(QLatin1Char(',')))
+                array.append(entry);
+        }
+        lists.append(QJsonObject{{QStringLiteral("name"), name},
+                                 {QStringLiteral("properties"), QString()},
+                                 {QStringLiteral("entries"), array}});
+    }
+    const QJsonObject project{
+        {QStringLiteral("format"), QStringLiteral("watchlist-workbench-project")},
+        {QStringLiteral("version"), 1},
+        {QStringLiteral("name"), projectName},
+        {QStringLiteral("device"), QStringLiteral("DEMO-FX")},
+        {QStringLiteral("symbols"), QJsonArray()},
+        {QStringLiteral("softComponents"), QJsonObject()},
+        {QStringLiteral("watchLists"), lists},
+    };
+    const QString path = QDir(m_dir.path()).filePath(projectName + QStringLiteral(".wlproj"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+    file.write(QJsonDocument(project).toJson());
+    return path;
+}
+
+bool HostFixture::openProject(const QString &projectName, const QStringList &watchLists)
+{
+    QString error;
+    if (m_workbench->openProject(writeProject(projectName, watchLists), &error))
+        return true;
+    qWarning("%s", qPrintable(error));
+    return false;
+}

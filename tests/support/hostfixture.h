@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class PluginInterface;
+class Workbench;
+
+// The workbench's real services built in-process, with project files in a
+// temporary directory and the plug-in loaded the way the workbench loads it.
+class HostFixture
+{
+public:
+    HostFixture();
+    ~HostFixture();
+
+    Workbench &workbench() const { return *m_workbench; }
+    static QString pluginPath();
+
+    // Loads and initialises the plug-in; null (and a failed QVERIFY in the
+    // caller's eyes) when it cannot be loaded.
+    PluginInterface *loadPlugin(QString *error = nullptr);
+
+    // Writes a project file with these watch lists (each "Name" or
+    // "Name:entry1,entry2") and returns its path.
+    QString writeProject(const QString &projectName, const QStringList &watchLists) const;
+    // Writes and opens it; false when the workbench refused it.
+    bool openProject(const QString &projectName, const QStringList &watchLists);
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Workbench> m_workbench;
+};

@@ -1,0 +1,294 @@
+#include "projectfile.h"
+#include "projectmodel.h"
+#include "softcomponentmodel.h"
+#include "watchlistmodel.h"
+#include "watchlistobject.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList listNames(const ProjectModel &project)
+{
+    return project.watchListModel()->getWatchListNames();
+}
+
+} // namespace
+
+class TestProjectFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void roundTrip_data();
+    void roundTrip();
+    void loadsHandWrittenProject();
+    void corruptInputIsRefused_data();
+    void corruptInputIsRefused();
+    void failedSaveKeepsOldFile_data();
+    void failedSaveKeepsOldFile();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestProjectFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestProjectFile::roundTrip_data()
+{
+    QTest::addColumn<QString>("projectName");
+    QTest::addColumn<QStringList>("lists");
+    QTest::addColumn<QStringList>("entries");
+
+    QStringList many;
+    many.reserve(100000);
+    for (int i = 0; i < 100000; ++i)
+        many.append(QLatin1Char('D') + QString::number(i));
+
+    QTest::newRow("plain") << QStringLiteral("Demo")
+                           << QStringList{QStringLiteral("Motor"), QStringLiteral("Pump")}
+                           << QStringList{QStringLiteral("D100"), QStringLiteral("M0")};
+    QTest::newRow("non-ASCII names")
+        << QString::fromUtf8("Wärme")
+        << QStringList{QString::fromUtf8("监视_1"), QString::fromUtf8("Wärme")}
+        << QStringList{QString::fromUtf8("温度"), QStringLiteral("D100.F")};
+    QTest::newRow("empty entries") << QStringLiteral("Demo") << QStringList{QStringLiteral("Motor")}
+                                   << QStringList{QString(), QStringLiteral("D100"), QString()};
+    QTest::newRow("no entries") << QStringLiteral("Demo") << QStringList{QStringLiteral("Motor")}
+                                << QStringList();
+    QTest::newRow("100000 entries")
+        << QStringLiteral("Demo") << QStringList{QStringLiteral("Big")} << many;
+}
+
+void TestProjectFile::roundTrip()
+{
+    QFETCH(QString, projectName);
+    QFETCH(QStringList, lists);
+    QFETCH(QStringList, entries);
+
+    ProjectModel project(projectName.toStdString());
+    project.setDeviceName(QStringLiteral("DEMO-FX"));
+    Symbol speed{QStringLiteral("Motor_Speed"),
+                 QStringLiteral("INT"),
+                 QStringLiteral("D200"),
+                 QString::fromUtf8("Drehzahl in U/min"),
+                 {QStringLiteral("MAIN: network 3"), QStringLiteral("MAIN: network 7")}};
+    Symbol flag{QStringLiteral("Ready"), QStringLiteral("BOOL"), QString(), QString(), {}};
+    project.setSymbols({speed, flag});
+    project.softComponentModel()->setComment(QStringLiteral("D100"),
+                                             QString::fromUtf8("Leitungsdruck \"bar\""));
+    for (const QString &name : lists) {
+        QVERIFY(project.watchListModel()->appendWatchList(name));
+        WatchListObject *list = project.watchListModel()->getObject(name);
+        list->setVariables(entries);
+        list->setPropertys(QLatin1String("{\"radix\":16,\"of\":\"") + name + QLatin1String("\"}"));
+    }
+
+    const QString path = m_dir->filePath(QStringLiteral("project.json"));
+    QString error;
+    QVERIFY2(ProjectFile::save(project, path, &error), qPrintable(error));
+    const QByteArray saved = readBytes(path);
+    const QJsonObject root = QJsonDocument::fromJson(saved).object();
+    QCOMPARE(root.value(QLatin1String("format")).toString(),
+             QStringLiteral("watchlist-workbench-project"));
+    QCOMPARE(root.value(QLatin1String("version")).toInt(), 1);
+
+    std::unique_ptr<ProjectModel> loaded = ProjectFile::load(path, &error);
+    QVERIFY2(loaded, qPrintable(error));
+    QCOMPARE(loaded->projectName(), projectName);
+    QCOMPARE(loaded->deviceName(), QStringLiteral("DEMO-FX"));
+    QCOMPARE(loaded->filePath(), path);
+    QCOMPARE(loaded->symbols().size(), 2);
+    const Symbol *symbol = loaded->symbol(QStringLiteral("Motor_Speed"));
+    QVERIFY(symbol);
+    QCOMPARE(symbol->dataType, speed.dataType);
+    QCOMPARE(symbol->address, speed.address);
+    QCOMPARE(symbol->comment, speed.comment);
+    QCOMPARE(symbol->references, speed.references);
+    QCOMPARE(loaded->softComponentModel()->comments(), project.softComponentModel()->comments());
+    QCOMPARE(listNames(*loaded), lists);
+    for (const QString &name : lists) {
+        const WatchListObject *list = loaded->watchListModel()->getObject(name);
+        QVERIFY(list->variables() == entries);
+        QCOMPARE(list->getPropertys(), project.watchListModel()->getObject(name)->getPropertys());
+    }
+
+    // Saving what was loaded gives the same bytes: nothing is lost or reordered.
+    const QString again = m_dir->filePath(QStringLiteral("again.json"));
+    QVERIFY2(ProjectFile::save(*loaded, again, &error), qPrintable(error));
+    QVERIFY(readBytes(again) == saved);
+}
+
+void TestProjectFile::loadsHandWrittenProject()
+{
+    const QString path = m_dir->filePath(QStringLiteral("demo.json"));
+    QVERIFY(writeBytes(path, R"({"format":"watchlist-workbench-project","version":1,
+        "name":"Demo","device":"DEMO-FX",
+        "symbols":[{"name":"Motor_Speed","dataType":"INT","address":"D200","comment":"rpm",
+                    "references":["MAIN: network 3"]}],
+        "softComponents":{"D100":"Line pressure"},
+        "watchLists":[{"name":"Motor","properties":"","entries":["D100","M0"]},
+                      {"name":"Empty"}]})"));
+
+    QString error;
+    std::unique_ptr<ProjectModel> project = ProjectFile::load(path, &error);
+    QVERIFY2(project, qPrintable(error));
+    QCOMPARE(project->projectName(), QStringLiteral("Demo"));
+    QCOMPARE(project->symbol(QStringLiteral("Motor_Speed"))->references,
+             QStringList{QStringLiteral("MAIN: network 3")});
+    QCOMPARE(project->softComponentModel()->comment(QStringLiteral("D100")),
+             QStringLiteral("Line pressure"));
+    QCOMPARE(listNames(*project), (QStringList{QStringLiteral("Motor"), QStringLiteral("Empty")}));
+    QCOMPARE(project->watchListModel()->getObject(QStringLiteral("Motor"))->variables(),
+             (QStringList{QStringLiteral("D100"), QStringLiteral("M0")}));
+    QCOMPARE(project->watchListModel()->getObject(QStringLiteral("Empty"))->getCount(), 0);
+}
+
+void TestProjectFile::corruptInputIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+
+    const auto withHead = [](const char *members) -> QByteArray {
+        return R"({"format":"watchlist-workbench-project","version":1,)" + QByteArray(members);
+    };
+    const QByteArray valid =
+        withHead(R"("name":"Demo","watchLists":[{"name":"A","entries":["D1"]}]})");
+
+    QTest::newRow("nonexistent file") << QByteArray() << "No such file";
+    QTest::newRow("empty file") << QByteArray("") << "is empty";
+    QTest::newRow("blank file") << QByteArray(" \n") << "is empty";
+    QTest::newRow("truncated JSON") << valid.left(valid.size() - 6) << "not valid JSON";
+    QTest::newRow("not an object") << QByteArray("[1, 2]") << "does not hold a JSON object";
+    QTest::newRow("wrong format") << QByteArray(R"({"format":"other","version":1,"name":"Demo"})")
+                                  << "\"format\"";
+    QTest::newRow("no format") << QByteArray(R"({"version":1,"name":"Demo"})") << "\"format\"";
+    QTest::newRow("unsupported version")
+        << QByteArray(R"({"format":"watchlist-workbench-project","version":2,"name":"Demo"})")
+        << "Version 2 is not supported";
+    QTest::newRow("version as text")
+        << QByteArray(R"({"format":"watchlist-workbench-project","version":"1","name":"Demo"})")
+        << "\"version\"";
+    QTest::newRow("missing name") << withHead(R"("device":"DEMO-FX"})") << "has no name";
+    QTest::newRow("name not a text") << withHead(R"("name":7})") << "\"name\" is not a text";
+    QTest::newRow("dotted name") << withHead(R"("name":"A.B"})") << "must not contain";
+    QTest::newRow("watch lists not a list")
+        << withHead(R"("name":"Demo","watchLists":{}})") << "\"watchLists\" is not a list";
+    QTest::newRow("duplicate list names")
+        << withHead(R"("name":"Demo","watchLists":[{"name":"A"},{"name":"A"}]})")
+        << "A watch list named \"A\" already exists";
+    QTest::newRow("entry of wrong type")
+        << withHead(R"("name":"Demo","watchLists":[{"name":"A","entries":["D1",5]}]})")
+        << "Entry 2 of watch list \"A\" is not a text";
+    QTest::newRow("entries not a list")
+        << withHead(R"("name":"Demo","watchLists":[{"name":"A","entries":"D1"}]})")
+        << "\"entries\" of watch list 1 is not a list";
+    QTest::newRow("reference of wrong type")
+        << withHead(R"("name":"Demo","symbols":[{"name":"S","references":[null]}]})")
+        << "Reference 1 of symbol \"S\"";
+    QTest::newRow("comment of wrong type")
+        << withHead(R"("name":"Demo","softComponents":{"D1":1}})") << "comment of \"D1\"";
+}
+
+void TestProjectFile::corruptInputIsRefused()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+
+    const QString path = m_dir->filePath(QString::fromUtf8("projekt ä.json"));
+    const bool exists = !content.isNull();
+    if (exists)
+        QVERIFY(writeBytes(path, content));
+
+    QString error;
+    QVERIFY(!ProjectFile::load(path, &error));
+    QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    QCOMPARE(QFile::exists(path), exists);
+    if (exists)
+        QVERIFY(readBytes(path) == content);
+}
+
+void TestProjectFile::failedSaveKeepsOldFile_data()
+{
+    QTest::addColumn<bool>("readOnlyDirectory");
+
+    QTest::newRow("read-only directory") << true;
+    QTest::newRow("write fails midway") << false;
+}
+
+void TestProjectFile::failedSaveKeepsOldFile()
+{
+    QFETCH(bool, readOnlyDirectory);
+
+    const QString path = m_dir->filePath(QStringLiteral("project.json"));
+    const QByteArray old = "old content";
+    QVERIFY(writeBytes(path, old));
+
+    ProjectModel project("Demo");
+    QVERIFY(project.watchListModel()->appendWatchList(QStringLiteral("Big")));
+    QStringList entries;
+    for (int i = 0; i < 20000; ++i)
+        entries.append(QLatin1Char('D') + QString::number(i));
+    project.watchListModel()->getObject(QStringLiteral("Big"))->setVariables(entries);
+
+    QString error;
+    bool saved = false;
+    if (readOnlyDirectory) {
+        const QFile::Permissions writable = QFile::permissions(m_dir->path());
+        QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+        if (QFile(m_dir->filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly)) {
+            QFile::remove(m_dir->filePath(QStringLiteral("probe")));
+            QFile::setPermissions(m_dir->path(), writable);
+            QSKIP("Permissions are not enforced for this user.");
+        }
+        saved = ProjectFile::save(project, path, &error);
+        QFile::setPermissions(m_dir->path(), writable);
+    } else {
+        // A file-size limit makes the write fail after the temporary file exists.
+        rlimit original{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
+        rlimit small = original;
+        small.rlim_cur = 4096;
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        saved = ProjectFile::save(project, path, &error);
+        setrlimit(RLIMIT_FSIZE, &original);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+
+    QVERIFY(!saved);
+    QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
+    QVERIFY(readBytes(path) == old);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+             QStringList{QStringLiteral("project.json")});
+}
+
+QTEST_MAIN(TestProjectFile)
+#include "tst_projectfile.moc"

@@ -1,0 +1,531 @@
+#include "accore.h"
+#include "application.h"
+#include "cookies.h"
+#include "devicecatalog.h"
+#include "objectregistry.h"
+#include "projectmodel.h"
+#include "projectmodelmanager.h"
+#include "simulatedtransfer.h"
+#include "softcomponentmodel.h"
+#include "vartreewidget.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cstring>
+#include <memory>
+
+using Bytes = std::vector<uint8_t>;
+Q_DECLARE_METATYPE(Bytes)
+
+namespace {
+
+Bytes little(quint64 value, int length)
+{
+    Bytes bytes(size_t(length), 0);
+    for (int i = 0; i < length; ++i)
+        bytes[size_t(i)] = uint8_t(value >> (8 * i));
+    return bytes;
+}
+
+template<typename T> Bytes raw(T value)
+{
+    Bytes bytes(sizeof value);
+    std::memcpy(bytes.data(), &value, sizeof value);
+    return bytes;
+}
+
+Bytes text(const QByteArray &text, size_t length, int unitSize)
+{
+    Bytes bytes(length, 0);
+    for (int i = 0; i < text.size(); ++i)
+        bytes[size_t(i * unitSize)] = uint8_t(text[i]);
+    return bytes;
+}
+
+void openCore(const std::string &project)
+{
+    QString error;
+    auto memory = DeviceCatalog::create(QStringLiteral("DEMO-FX"), &error);
+    QVERIFY2(memory, qPrintable(error));
+    ac::ACCore::open(std::make_unique<ac::ACCore>(project, std::move(memory)));
+}
+
+bool write(const std::string &project, const QString &address, const Bytes &bytes)
+{
+    SafeAccore core(project, false);
+    ac::HeapAddress heapAddress;
+    return core &&
+           core->deviceMemory()->string2IecAddress(address.toStdString(), &heapAddress, true) &&
+           core->deviceMemory()->write(heapAddress, bytes);
+}
+
+QString value(const VarTreeWidget &tree, int row)
+{
+    return tree.topLevelItem(row)->text(VarTreeWidget::ValueColumn);
+}
+
+void setRows(VarTreeWidget *tree, const QStringList &variables)
+{
+    tree->setRowCount(variables.size() + 1);
+    for (int row = 0; row < variables.size(); ++row)
+        tree->setVariable(row, variables[row], variables[row]);
+}
+
+} // namespace
+
+class tst_VarTree : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void setRowCount_data();
+    void setRowCount();
+    void editCommitsName_data();
+    void editCommitsName();
+    void deleteKeyIsLeftToParent();
+
+    void describes_data();
+    void describes();
+    void values_data();
+    void values();
+    void valuesFollowMemoryWhileWatching();
+    void noValuesOffline();
+    void noValuesWithoutApplication();
+    void projectFromCookie();
+
+    void expandWord_data();
+    void expandWord();
+    void itemStatesMoveWithInsertedRow();
+
+private:
+    std::unique_ptr<Application> m_application;
+    Cookies *m_cookies = nullptr;
+    SimulatedTransfer *m_transfer = nullptr;
+    std::unique_ptr<VarTreeWidget> m_tree;
+};
+
+void tst_VarTree::initTestCase()
+{
+    m_application = std::make_unique<Application>(nullptr);
+    m_cookies = new Cookies(m_application.get());
+    m_transfer = new SimulatedTransfer(m_application.get());
+    m_transfer->setInterval(24 * 3600 * 1000); // values change only when a test writes them
+    m_application->objectRegistry()->insert(m_cookies);
+    m_application->objectRegistry()->insert(m_transfer);
+    m_application->publish();
+
+    auto project = new ProjectModel("p");
+    const auto symbol = [](const char *name, const char *type, const char *address) {
+        return Symbol{QLatin1String(name), QLatin1String(type), QLatin1String(address), {}, {}};
+    };
+    project->setSymbols({symbol("Counter", "DINT", "D200"),
+                         symbol("Flag", "BOOL", "M5"),
+                         symbol("Speed", "REAL", "D300"),
+                         symbol("Nowhere", "INT", "")});
+    project->softComponentModel()->setComment(QStringLiteral("D100"), QStringLiteral("boiler"));
+    QVERIFY(ProjectModelManager::instance()->addProject(project));
+}
+
+void tst_VarTree::cleanupTestCase()
+{
+    ProjectModelManager::instance()->closeProject("p");
+    ac::ACCore::close("p");
+    m_application.reset();
+}
+
+void tst_VarTree::init()
+{
+    m_cookies->setValue(QStringLiteral("Project.Name"), QStringLiteral("p"));
+    openCore("p");
+    m_tree = std::make_unique<VarTreeWidget>();
+}
+
+void tst_VarTree::cleanup()
+{
+    m_tree.reset();
+    m_transfer->setOnline(false);
+    ac::ACCore::close("q");
+}
+
+void tst_VarTree::setRowCount_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+
+    QTest::newRow("grow from nothing") << 0 << 5;
+    QTest::newRow("grow a long tree by one") << 20000 << 20001;
+    QTest::newRow("shrink") << 10 << 3;
+    QTest::newRow("to nothing") << 5 << 0;
+    QTest::newRow("negative") << 3 << -1;
+}
+
+void tst_VarTree::setRowCount()
+{
+    QFETCH(int, before);
+    QFETCH(int, after);
+
+    m_tree->setRowCount(before);
+    const int step = std::max(1, before / 50);
+    for (int row = 0; row < before; row += step)
+        m_tree->setVariable(row, QStringLiteral("D%1").arg(row), QStringLiteral("D%1").arg(row));
+    QTreeWidgetItem *first = m_tree->topLevelItem(0);
+
+    m_tree->setRowCount(after);
+
+    const int expected = std::max(after, 0);
+    QCOMPARE(m_tree->topLevelItemCount(), expected);
+    if (expected > 0 && before > 0)
+        QCOMPARE(m_tree->topLevelItem(0), first); // kept, not rebuilt
+    for (int row = 0; row < std::min(before, expected); row += step)
+        QCOMPARE(m_tree->getItemData(m_tree->topLevelItem(row), 0), QStringLiteral("D%1").arg(row));
+    for (int row = before; row < expected; ++row) {
+        QVERIFY(m_tree->getItemData(m_tree->topLevelItem(row), 0).isEmpty());
+        QVERIFY(m_tree->topLevelItem(row)->flags() & Qt::ItemIsEditable);
+    }
+}
+
+void tst_VarTree::editCommitsName_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("committed");
+
+    QTest::newRow("F2 on the empty last row") << "F2" << 2 << "D100"
+                                              << "D100" << true;
+    QTest::newRow("typing on a row") << "type" << 0 << "M10"
+                                     << "M10" << true;
+    QTest::newRow("double click on the value") << "dclick" << 1 << "X17"
+                                               << "X17" << true;
+    QTest::newRow("escape") << "escape" << 1 << "D5"
+                            << "D1" << false;
+    QTest::newRow("enter without a change") << "F2" << 1 << ""
+                                            << "D1" << false;
+}
+
+void tst_VarTree::editCommitsName()
+{
+    QFETCH(QString, how);
+    QFETCH(int, row);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    QFETCH(bool, committed);
+
+    setRows(m_tree.get(), {QStringLiteral("D0"), QStringLiteral("D1")});
+    m_tree->resize(600, 300);
+    m_tree->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
+    QSignalSpy changed(m_tree.get(), &VarTreeWidget::variableChanged);
+    QTreeWidgetItem *item = m_tree->topLevelItem(row);
+    m_tree->setCurrentItem(item, VarTreeWidget::ValueColumn);
+
+    QString rest = typed;
+    if (how == QLatin1String("type")) {
+        QTest::keyClick(m_tree.get(), typed.at(0).toLatin1());
+        rest = typed.mid(1);
+    } else if (how == QLatin1String("dclick")) {
+        const QPoint cell(m_tree->header()->sectionViewportPosition(VarTreeWidget::ValueColumn) + 5,
+                          m_tree->visualItemRect(item).center().y());
+        QTest::mouseClick(m_tree->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(m_tree->viewport(), Qt::LeftButton, {}, cell);
+    } else {
+        QTest::keyClick(m_tree.get(), Qt::Key_F2);
+    }
+    QPointer<QLineEdit> editor;
+    QTRY_VERIFY((editor = m_tree->viewport()->findChild<QLineEdit *>()) && editor->isVisible());
+    if (how != QLatin1String("type"))
+        editor->selectAll();
+    QTest::keyClicks(editor, rest);
+    QTest::keyClick(editor, how == QLatin1String("escape") ? Qt::Key_Escape : Qt::Key_Return);
+    QTRY_VERIFY(!editor);
+
+    QCOMPARE(changed.count(), committed ? 1 : 0);
+    if (committed)
+        QCOMPARE(changed.first(), QVariantList({row, expected}));
+    QCOMPARE(m_tree->getItemData(item, 0), expected);
+    QVERIFY(item->text(VarTreeWidget::ValueColumn).isEmpty());
+}
+
+void tst_VarTree::deleteKeyIsLeftToParent()
+{
+    // The watch-list window deletes rows on Delete; the tree must neither take
+    // the key nor open an editor with it.
+    setRows(m_tree.get(), {QStringLiteral("D0")});
+    m_tree->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
+    m_tree->setCurrentRow(0);
+
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+    QCoreApplication::sendEvent(m_tree.get(), &press);
+    QVERIFY(!press.isAccepted());
+    QVERIFY(!m_tree->viewport()->findChild<QLineEdit *>());
+}
+
+void tst_VarTree::describes_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("expected"); // data type | address | comment
+
+    QTest::newRow("word with comment") << "D100"
+                                       << "INT|D100|boiler";
+    QTest::newRow("typed word") << "D100.F"
+                                << "REAL|D100.F|";
+    QTest::newRow("bit area") << "X17"
+                              << "BOOL|X17|";
+    QTest::newRow("symbol") << "Counter"
+                            << "DINT|D200|";
+    QTest::newRow("past the end") << "D8000"
+                                  << "||";
+    QTest::newRow("unknown") << "Nonsense"
+                             << "||";
+}
+
+void tst_VarTree::describes()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, expected);
+
+    setRows(m_tree.get(), {variable});
+    const auto described = [this]() -> QString {
+        const QTreeWidgetItem *item = m_tree->topLevelItem(0);
+        return item->text(VarTreeWidget::DataTypeColumn) + QLatin1Char('|') +
+               item->text(VarTreeWidget::AddressColumn) + QLatin1Char('|') +
+               item->text(VarTreeWidget::CommentColumn);
+    };
+    QCOMPARE(described(), expected);
+
+    m_tree->resetTree();
+    QCOMPARE(m_tree->topLevelItemCount(), 2);
+    QCOMPARE(m_tree->getItemData(m_tree->topLevelItem(0), 0), variable);
+    QCOMPARE(described(), expected);
+}
+
+void tst_VarTree::values_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<int>("showMode");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<Bytes>("bytes");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("INT") << "D100" << 10 << "D100" << little(12345, 2) << "12345";
+    QTest::newRow("INT negative") << "D100" << 10 << "D100" << little(0xffff, 2) << "-1";
+    QTest::newRow("INT negative hex") << "D100" << 16 << "D100" << little(0xffff, 2) << "FFFF";
+    QTest::newRow("INT binary") << "D100" << 2 << "D100" << little(5, 2) << "101";
+    QTest::newRow("DINT negative") << "D100.D" << 10 << "D100.D" << little(0xfffffffe, 4) << "-2";
+    QTest::newRow("DINT over two words") << "D100.D" << 16 << "D101" << little(0x12, 2) << "120000";
+    QTest::newRow("UDINT") << "D100.UD" << 10 << "D100.D" << little(0xffffffff, 4) << "4294967295";
+    QTest::newRow("LINT") << "D100.L" << 10 << "D100.L" << little(quint64(-3), 8) << "-3";
+    QTest::newRow("REAL in any radix") << "D100.F" << 16 << "D100.F" << raw(-0.25f) << "-0.25";
+    QTest::newRow("LREAL") << "D100.DF" << 10 << "D100.DF" << raw(0.1) << "0.1";
+    QTest::newRow("bit of word") << "D100.15" << 10 << "D100" << little(0x8000, 2) << "1";
+    QTest::newRow("octal bit") << "X17" << 10 << "X17" << Bytes{1} << "1";
+    QTest::newRow("hex word") << "W1a" << 16 << "W1A" << little(0x10, 2) << "10";
+    QTest::newRow("STRING") << "D100.T" << 10 << "D100.T" << text("Hello", 81, 1) << "Hello";
+    QTest::newRow("WSTRING") << "D100.WT" << 10 << "D100.WT" << text("Ab", 162, 2) << "Ab";
+    QTest::newRow("DINT symbol") << "Counter" << 10 << "D200.D" << little(70000, 4) << "70000";
+    QTest::newRow("BOOL symbol") << "Flag" << 10 << "M5" << Bytes{1} << "1";
+    QTest::newRow("REAL symbol") << "Speed" << 10 << "D300.F" << raw(2.5f) << "2.5";
+    QTest::newRow("symbol without address") << "Nowhere" << 10 << "D0" << little(1, 2) << "";
+    QTest::newRow("past the end") << "D8000" << 10 << "D7999" << little(1, 2) << "";
+}
+
+void tst_VarTree::values()
+{
+    QFETCH(QString, variable);
+    QFETCH(int, showMode);
+    QFETCH(QString, written);
+    QFETCH(Bytes, bytes);
+    QFETCH(QString, expected);
+
+    setRows(m_tree.get(), {variable});
+    m_tree->setIntegerShowMode(0, showMode);
+    QCOMPARE(m_tree->integerShowMode(0), showMode);
+    QVERIFY(write("p", written, bytes));
+    m_transfer->setOnline(true);
+
+    m_tree->resetTree();
+    QTRY_COMPARE(value(*m_tree, 0), expected);
+    QVERIFY(value(*m_tree, 1).isEmpty());
+}
+
+void tst_VarTree::valuesFollowMemoryWhileWatching()
+{
+    setRows(m_tree.get(), {QStringLiteral("D100")});
+    m_transfer->setOnline(true);
+    QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("0"));
+    QVERIFY(write("p", QStringLiteral("D100"), little(42, 2)));
+    QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("42"));
+
+    m_tree->enableWatch(false);
+    QVERIFY(!m_tree->isWatchEnabled());
+    QVERIFY(write("p", QStringLiteral("D100"), little(43, 2)));
+    m_tree->resetTree();
+    QVERIFY(value(*m_tree, 0).isEmpty());
+    m_tree->enableWatch(true);
+    QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("43"));
+
+    // A row set while watching shows its value at once.
+    m_tree->setVariable(1, QStringLiteral("D100.S"), QStringLiteral("D100.S"));
+    QCOMPARE(value(*m_tree, 1), QStringLiteral("43"));
+
+    // Rows scrolled into a shown tree get their values too.
+    m_tree->resize(300, 150);
+    m_tree->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
+    m_tree->setRowCount(1000);
+    m_tree->setVariable(999, QStringLiteral("D999"), QStringLiteral("D999"));
+    QVERIFY(write("p", QStringLiteral("D999"), little(5, 2)));
+    m_tree->setCurrentRow(999);
+    QTRY_COMPARE(value(*m_tree, 999), QStringLiteral("5"));
+}
+
+void tst_VarTree::noValuesOffline()
+{
+    setRows(m_tree.get(), {QStringLiteral("D100")});
+    QVERIFY(write("p", QStringLiteral("D100"), little(7, 2)));
+    m_tree->resetTree();
+    QVERIFY(value(*m_tree, 0).isEmpty());
+
+    m_transfer->setOnline(true);
+    QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("7"));
+    m_transfer->setOnline(false);
+    QVERIFY(value(*m_tree, 0).isEmpty());
+    m_tree->resetTree();
+    QVERIFY(value(*m_tree, 0).isEmpty());
+    QCOMPARE(m_tree->topLevelItem(0)->text(VarTreeWidget::DataTypeColumn), QStringLiteral("INT"));
+
+    // Online, but the project's controller core is gone.
+    m_transfer->setOnline(true);
+    QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("7"));
+    ac::ACCore::close("p");
+    m_tree->resetTree();
+    QVERIFY(value(*m_tree, 0).isEmpty());
+}
+
+void tst_VarTree::noValuesWithoutApplication()
+{
+    m_transfer->setOnline(true);
+    m_application->withdraw();
+    VarTreeWidget tree;
+    m_application->publish();
+
+    tree.setProjectName(QStringLiteral("p"));
+    setRows(&tree, {QStringLiteral("D100")});
+    QVERIFY(write("p", QStringLiteral("D100"), little(7, 2)));
+    tree.resetTree();
+    QCOMPARE(tree.topLevelItem(0)->text(VarTreeWidget::DataTypeColumn), QStringLiteral("INT"));
+    QVERIFY(value(tree, 0).isEmpty());
+}
+
+void tst_VarTree::projectFromCookie()
+{
+    openCore("q");
+    QVERIFY(write("p", QStringLiteral("D100"), little(1, 2)));
+    QVERIFY(write("q", QStringLiteral("D100"), little(2, 2)));
+    setRows(m_tree.get(), {QStringLiteral("D100")});
+    m_transfer->setOnline(true);
+    QCOMPARE(m_tree->projectName(), QStringLiteral("p"));
+    QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("1"));
+
+    m_cookies->setValue(QStringLiteral("Project.Name"), QStringLiteral("q"));
+    QCOMPARE(m_tree->projectName(), QStringLiteral("q"));
+    QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("2"));
+
+    m_tree->setProjectName(QStringLiteral("p"));
+    QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("1"));
+    QCOMPARE(m_tree->projectName(), QStringLiteral("p"));
+}
+
+void tst_VarTree::expandWord_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<bool>("expands");
+
+    QTest::newRow("decimal word") << "D100" << true;
+    QTest::newRow("hex word") << "W1a" << true;
+    QTest::newRow("typed word") << "D100.D" << false;
+    QTest::newRow("bit of word") << "D100.3" << false;
+    QTest::newRow("bit area") << "X17" << false;
+    QTest::newRow("symbol") << "Counter" << false;
+}
+
+void tst_VarTree::expandWord()
+{
+    QFETCH(QString, variable);
+    QFETCH(bool, expands);
+
+    setRows(m_tree.get(), {variable});
+    QTreeWidgetItem *item = m_tree->topLevelItem(0);
+    QCOMPARE(item->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator, expands);
+    QVERIFY(write("p", variable, little(0x8005, 2)) || !expands);
+    m_transfer->setOnline(true);
+
+    item->setExpanded(true);
+    QCOMPARE(item->childCount(), expands ? 16 : 0);
+    if (!expands)
+        return;
+    QString bits;
+    for (int bit = 0; bit < 16; ++bit) {
+        QTreeWidgetItem *child = item->child(bit);
+        QCOMPARE(m_tree->getItemData(child, 0), variable + QLatin1Char('.') + QString::number(bit));
+        QVERIFY(!(child->flags() & Qt::ItemIsEditable));
+        bits.prepend(child->text(VarTreeWidget::ValueColumn));
+    }
+    QCOMPARE(bits, QStringLiteral("1000000000000101"));
+    QVERIFY(write("p", variable, little(0x0002, 2)));
+    QTRY_COMPARE(item->child(1)->text(VarTreeWidget::ValueColumn), QStringLiteral("1"));
+
+    // Another variable in the row takes its bits with it.
+    m_tree->setVariable(0, QStringLiteral("D7"), QStringLiteral("D7"));
+    QCOMPARE(item->childCount(), 0);
+    QVERIFY(!item->isExpanded());
+}
+
+void tst_VarTree::itemStatesMoveWithInsertedRow()
+{
+    // The watch-list window inserts an empty row above D1 this way.
+    setRows(m_tree.get(), {QStringLiteral("D0"), QStringLiteral("D1"), QStringLiteral("D2")});
+    m_tree->setIntegerShowMode(1, 16);
+    m_tree->topLevelItem(1)->setExpanded(true);
+    QVERIFY(write("p", QStringLiteral("D1"), little(0xabc, 2)));
+    m_transfer->setOnline(true);
+    QTRY_COMPARE(value(*m_tree, 1), QStringLiteral("ABC"));
+
+    m_tree->enableWatch(false);
+    for (int row = 3; row > 1; --row) {
+        QMap<QString, QMap<QString, QVariant>> states;
+        m_tree->saveItemStates(m_tree->topLevelItem(row - 1), states);
+        const QString name = m_tree->getItemData(m_tree->topLevelItem(row - 1), 0);
+        m_tree->setVariable(row, name, name);
+        m_tree->restoreItemStates(m_tree->topLevelItem(row), states);
+    }
+    m_tree->setVariable(1, QString(), QString());
+    m_tree->enableWatch(true);
+
+    QTreeWidgetItem *moved = m_tree->topLevelItem(2);
+    QCOMPARE(m_tree->getItemData(moved, 0), QStringLiteral("D1"));
+    QCOMPARE(m_tree->integerShowMode(2), 16);
+    QVERIFY(moved->isExpanded());
+    QCOMPARE(moved->child(2)->text(VarTreeWidget::NameColumn), QStringLiteral("D1.2"));
+    QCOMPARE(value(*m_tree, 2), QStringLiteral("ABC"));
+
+    QCOMPARE(m_tree->integerShowMode(1), 10);
+    QCOMPARE(m_tree->topLevelItem(1)->childCount(), 0);
+    QVERIFY(value(*m_tree, 1).isEmpty());
+    QCOMPARE(m_tree->integerShowMode(3), 10);
+}
+
+QTEST_MAIN(tst_VarTree)
+#include "tst_vartree.moc"

@@ -1,0 +1,241 @@
+#include "accore.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace ac {
+
+namespace {
+
+struct TypeSuffix
+{
+    const char *suffix;
+    BasicDataType type;
+    uint32_t byteLength;
+};
+
+const TypeSuffix typeSuffixes[] = {
+    {"S", TYPE_INT, 2},
+    {"U", TYPE_UINT, 2},
+    {"D", TYPE_DINT, 4},
+    {"UD", TYPE_UDINT, 4},
+    {"L", TYPE_LINT, 8},
+    {"UL", TYPE_ULINT, 8},
+    {"F", TYPE_REAL, 4},
+    {"DF", TYPE_LREAL, 8},
+    {"T", TYPE_STRING, 81},
+    {"WT", TYPE_WSTRING, 162},
+};
+
+constexpr uint64_t maxOffset = std::numeric_limits<uint32_t>::max();
+
+int digitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A' + 10;
+    return 99;
+}
+
+// Reads [begin, end) as a number in radix; false for an empty text, a foreign
+// digit or a value that does not fit 32 bits.
+bool parseNumber(const std::string &text, size_t begin, size_t end, uint32_t radix, uint64_t *value)
+{
+    if (begin >= end)
+        return false;
+    uint64_t result = 0;
+    for (size_t i = begin; i < end; ++i) {
+        const int digit = digitValue(text[i]);
+        if (digit >= int(radix))
+            return false;
+        result = result * radix + uint64_t(digit);
+        if (result > maxOffset)
+            return false;
+    }
+    *value = result;
+    return true;
+}
+
+bool isWordArea(const JapanMemLayout &layout)
+{
+    return layout.elementSize != 0;
+}
+
+} // namespace
+
+DeviceMemory::DeviceMemory(std::string deviceName, std::vector<JapanMemLayout> areas)
+    : m_deviceName(std::move(deviceName))
+    , m_layouts(std::move(areas))
+    , m_memory(m_layouts.size())
+{}
+
+DeviceMemory::~DeviceMemory() = default;
+
+const std::string &DeviceMemory::deviceName() const
+{
+    return m_deviceName;
+}
+
+std::vector<JapanMemLayout> DeviceMemory::japanMemLayout() const
+{
+    return m_layouts;
+}
+
+JapanMemLayout DeviceMemory::japanMemLayout(const std::string &name) const
+{
+    for (const JapanMemLayout &layout : m_layouts) {
+        if (layout.name == name)
+            return layout;
+    }
+    JapanMemLayout none;
+    none.dataType = TYPE_NONE;
+    return none;
+}
+
+bool DeviceMemory::string2IecAddress(const std::string &text,
+                                     HeapAddress *address,
+                                     bool strict) const
+{
+    if (!address)
+        return false;
+    *address = HeapAddress();
+
+    size_t areaIndex = m_layouts.size();
+    size_t nameLength = 0;
+    for (size_t i = 0; i < m_layouts.size(); ++i) {
+        const std::string &name = m_layouts[i].name;
+        if (!name.empty() && name.size() > nameLength && text.compare(0, name.size(), name) == 0) {
+            areaIndex = i;
+            nameLength = name.size();
+        }
+    }
+    if (areaIndex == m_layouts.size())
+        return false;
+    const JapanMemLayout &layout = m_layouts[areaIndex];
+
+    const size_t dot = std::min(text.find('.', nameLength), text.size());
+    uint64_t number = 0;
+    if (!parseNumber(text, nameLength, dot, layout.radix, &number))
+        return false;
+
+    HeapAddress parsed;
+    parsed.area = uint32_t(areaIndex);
+    uint64_t byteOffset = 0;
+    if (!isWordArea(layout)) {
+        if (dot != text.size())
+            return false;
+        byteOffset = number / 8;
+        parsed.bitOffset = uint32_t(number % 8);
+        parsed.dataType = layout.dataType;
+        parsed.byteLength = 1;
+    } else {
+        byteOffset = number * layout.elementSize;
+        parsed.dataType = layout.dataType;
+        parsed.byteLength = layout.elementSize;
+        if (dot != text.size()) {
+            const std::string suffix = text.substr(dot + 1);
+            uint64_t bit = 0;
+            if (parseNumber(suffix, 0, suffix.size(), 10, &bit)) {
+                if (layout.elementSize != 2 || bit > 15)
+                    return false;
+                byteOffset += bit / 8;
+                parsed.bitOffset = uint32_t(bit % 8);
+                parsed.dataType = TYPE_BOOL;
+                parsed.byteLength = 1;
+            } else {
+                const auto found = std::find_if(
+                    std::begin(typeSuffixes),
+                    std::end(typeSuffixes),
+                    [&suffix](const TypeSuffix &entry) { return suffix == entry.suffix; });
+                if (found == std::end(typeSuffixes))
+                    return false;
+                parsed.dataType = found->type;
+                parsed.byteLength = found->byteLength;
+            }
+        }
+    }
+    if (byteOffset > maxOffset)
+        return false;
+    if (strict && byteOffset + parsed.byteLength > layout.byteSize)
+        return false;
+    parsed.byteOffset = uint32_t(byteOffset);
+    *address = parsed;
+    return true;
+}
+
+BasicDataType DeviceMemory::iecAddressType(const HeapAddress &address) const
+{
+    if (address.area >= m_layouts.size() || address.dataType == ~0u)
+        return TYPE_NONE;
+    return BasicDataType(address.dataType);
+}
+
+bool DeviceMemory::read(const HeapAddress &address, std::vector<uint8_t> *bytes) const
+{
+    if (!bytes || address.area >= m_layouts.size() || address.byteLength == 0)
+        return false;
+    const uint64_t end = uint64_t(address.byteOffset) + address.byteLength;
+    if (end > m_layouts[address.area].byteSize)
+        return false;
+    const std::vector<uint8_t> &memory = m_memory[address.area];
+    const bool isBit = address.bitOffset != ~0u;
+    if (isBit && (address.bitOffset > 7 || address.byteLength != 1))
+        return false;
+
+    bytes->assign(address.byteLength, 0);
+    // Memory that was never written reads as zeros without being allocated.
+    if (memory.empty())
+        return true;
+    if (isBit)
+        (*bytes)[0] = (memory[address.byteOffset] >> address.bitOffset) & 1u;
+    else
+        std::memcpy(bytes->data(), memory.data() + address.byteOffset, address.byteLength);
+    return true;
+}
+
+bool DeviceMemory::write(const HeapAddress &address, const std::vector<uint8_t> &bytes)
+{
+    if (address.area >= m_layouts.size() || address.byteLength == 0 ||
+        bytes.size() != address.byteLength) {
+        return false;
+    }
+    const uint64_t end = uint64_t(address.byteOffset) + address.byteLength;
+    if (end > m_layouts[address.area].byteSize)
+        return false;
+    const bool isBit = address.bitOffset != ~0u;
+    if (isBit && (address.bitOffset > 7 || address.byteLength != 1))
+        return false;
+
+    uint8_t *memory = areaData(address.area);
+    if (isBit) {
+        const uint8_t mask = uint8_t(1u << address.bitOffset);
+        if (bytes[0])
+            memory[address.byteOffset] |= mask;
+        else
+            memory[address.byteOffset] &= uint8_t(~mask);
+    } else {
+        std::memcpy(memory + address.byteOffset, bytes.data(), address.byteLength);
+    }
+    return true;
+}
+
+uint8_t *DeviceMemory::areaData(uint32_t area)
+{
+    if (area >= m_layouts.size() || m_layouts[area].byteSize == 0)
+        return nullptr;
+    std::vector<uint8_t> &memory = m_memory[area];
+    if (memory.empty())
+        memory.resize(m_layouts[area].byteSize, 0);
+    return memory.data();
+}
+
+uint32_t DeviceMemory::areaCount() const
+{
+    return uint32_t(m_layouts.size());
+}
+
+} // namespace ac

@@ -1,0 +1,96 @@
+#include "workbench.h"
+#include "workbenchmenus.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QString defaultPluginPath()
+{
+    return QDir(QCoreApplication::applicationDirPath())
+        .absoluteFilePath(QStringLiteral("../plugins/libwatchlist.so"));
+}
+
+// Renders the main window once everything has settled, for machines without a display.
+void saveScreenshot(QMainWindow *window, const QString &path)
+{
+    QTimer::singleShot(500, window, [window, path] {
+        const QString file = QFileInfo(path).absoluteFilePath();
+        if (window->grab().save(file)) {
+            std::printf("%s\n", qPrintable(QDir::toNativeSeparators(file)));
+            QCoreApplication::exit(0);
+        } else {
+            std::fprintf(stderr, "Cannot write the screenshot %s\n", qPrintable(file));
+            QCoreApplication::exit(1);
+        }
+    });
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("WatchList"));
+    QApplication::setApplicationName(QStringLiteral("watchlist-workbench"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Watch List Workbench"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Stand-in PLC programming environment hosting the watch-list plug-in."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("projects"),
+                                 QStringLiteral("Project files (*.wlproj) to open."),
+                                 QStringLiteral("[projects...]"));
+    const QCommandLineOption pluginOption(QStringLiteral("plugin"),
+                                          QStringLiteral("The plug-in to load."),
+                                          QStringLiteral("file"),
+                                          defaultPluginPath());
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Render the main window to this PNG file and quit."),
+        QStringLiteral("file"));
+    parser.addOption(pluginOption);
+    parser.addOption(screenshotOption);
+    parser.process(app);
+
+    QSettings settings;
+    Workbench workbench;
+    WorkbenchMenus menus(&workbench, &settings);
+    menus.applySettings();
+
+    QMainWindow *window = workbench.mainWindow();
+    QString error;
+    if (!workbench.loadPlugin(parser.value(pluginOption), &error)) {
+        if (parser.isSet(screenshotOption)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        QMessageBox::critical(window, QObject::tr("Load Plug-in"), error);
+    }
+
+    for (const QString &project : parser.positionalArguments()) {
+        if (!workbench.openProject(project, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            if (!parser.isSet(screenshotOption))
+                QMessageBox::warning(window, QObject::tr("Open Project"), error);
+        }
+    }
+
+    window->show();
+    if (parser.isSet(screenshotOption))
+        saveScreenshot(window, parser.value(screenshotOption));
+
+    const int result = QApplication::exec();
+    workbench.unloadPlugins();
+    return result;
+}

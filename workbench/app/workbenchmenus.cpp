@@ -1,0 +1,145 @@
+#include "workbenchmenus.h"
+
+#include "cookies.h"
+#include "projectundostacks.h"
+#include "simulatedtransfer.h"
+#include "workbench.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QKeySequence>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+#include <QUndoGroup>
+
+namespace {
+const QString programStyleKey = QStringLiteral("Program.Style");
+}
+
+WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObject *parent)
+    : QObject(parent)
+    , m_workbench(workbench)
+    , m_settings(settings)
+{
+    QMainWindow *window = workbench->mainWindow();
+    QMenuBar *bar = window->menuBar();
+
+    QMenu *file = bar->addMenu(tr("&File"));
+    file->addAction(tr("&Open Project..."), this, &WorkbenchMenus::openProject, QKeySequence::Open);
+    m_saveAction = file->addAction(tr("&Save Project"),
+                                   this,
+                                   &WorkbenchMenus::saveProject,
+                                   QKeySequence::Save);
+    m_saveAsAction = file->addAction(tr("Save Project &As..."),
+                                     this,
+                                     &WorkbenchMenus::saveProjectAs,
+                                     QKeySequence::SaveAs);
+    m_closeAction = file->addAction(tr("&Close Project"), this, &WorkbenchMenus::closeProject);
+    file->addSeparator();
+    file->addAction(tr("&Quit"), window, &QWidget::close, QKeySequence::Quit);
+
+    QMenu *edit = bar->addMenu(tr("&Edit"));
+    QUndoGroup *group = workbench->undoStacks()->undoGroup();
+    QAction *undo = group->createUndoAction(this, tr("&Undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction *redo = group->createRedoAction(this, tr("&Redo"));
+    redo->setShortcut(QKeySequence::Redo);
+    edit->addAction(undo);
+    edit->addAction(redo);
+
+    QMenu *controller = bar->addMenu(tr("&Controller"));
+    m_onlineAction = controller->addAction(tr("&Online"));
+    m_onlineAction->setCheckable(true);
+    SimulatedTransfer *transfer = workbench->transfer();
+    connect(m_onlineAction, &QAction::toggled, transfer, [transfer](bool online) {
+        transfer->setOnline(online);
+    });
+    connect(transfer, &Transfer::onlineState, m_onlineAction, &QAction::setChecked);
+
+    QMenu *settingsMenu = bar->addMenu(tr("&Settings"));
+    m_batchMonitorAction = settingsMenu->addAction(tr("&Batch Monitor in Watch Lists"));
+    m_batchMonitorAction->setCheckable(true);
+    m_batchMonitorAction->setToolTip(
+        tr("Watch-list windows opened from now on offer the batch monitor."));
+    connect(m_batchMonitorAction, &QAction::toggled, this, [this](bool on) {
+        m_settings->setValue(programStyleKey, on ? 1 : 0);
+        m_workbench->cookies()->setValue(programStyleKey, on ? 1 : 0);
+    });
+
+    QMenu *view = bar->addMenu(tr("&View"));
+    connect(view, &QMenu::aboutToShow, view, [view, window] {
+        view->clear();
+        view->addActions(window->createPopupMenu()->actions());
+    });
+
+    connect(workbench, &Workbench::projectsChanged, this, &WorkbenchMenus::updateActions);
+    connect(workbench, &Workbench::currentProjectChanged, this, &WorkbenchMenus::updateActions);
+    updateActions();
+}
+
+void WorkbenchMenus::applySettings()
+{
+    const int style = m_settings->value(programStyleKey, 0).toInt();
+    m_workbench->cookies()->setValue(programStyleKey, style);
+    m_batchMonitorAction->setChecked(style == 1);
+}
+
+void WorkbenchMenus::openProject()
+{
+    const QString path = QFileDialog::getOpenFileName(m_workbench->mainWindow(),
+                                                      tr("Open Project"),
+                                                      QString(),
+                                                      tr("Projects (*.wlproj);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!m_workbench->openProject(path, &error))
+        showError(tr("Open Project"), error);
+}
+
+void WorkbenchMenus::saveProject()
+{
+    QString error;
+    const QString project = m_workbench->currentProject();
+    if (!project.isEmpty() && !m_workbench->saveProject(project, &error))
+        showError(tr("Save Project"), error);
+}
+
+void WorkbenchMenus::saveProjectAs()
+{
+    const QString project = m_workbench->currentProject();
+    if (project.isEmpty())
+        return;
+    const QString path = QFileDialog::getSaveFileName(m_workbench->mainWindow(),
+                                                      tr("Save Project As"),
+                                                      project + QStringLiteral(".wlproj"),
+                                                      tr("Projects (*.wlproj)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!m_workbench->saveProjectAs(project, path, &error))
+        showError(tr("Save Project As"), error);
+}
+
+void WorkbenchMenus::closeProject()
+{
+    const QString project = m_workbench->currentProject();
+    if (!project.isEmpty())
+        m_workbench->closeProject(project);
+}
+
+void WorkbenchMenus::updateActions()
+{
+    const bool haveProject = !m_workbench->currentProject().isEmpty();
+    m_saveAction->setEnabled(haveProject);
+    m_saveAsAction->setEnabled(haveProject);
+    m_closeAction->setEnabled(haveProject);
+}
+
+void WorkbenchMenus::showError(const QString &title, const QString &message) const
+{
+    QMessageBox::warning(m_workbench->mainWindow(), title, message);
+}

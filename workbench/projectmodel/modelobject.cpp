@@ -1,0 +1,3 @@
+#include "modelobject.h"
+
+ModelObject::~ModelObject() = default;

@@ -1,0 +1,288 @@
+#include "projectfile.h"
+
+#include "projectmodel.h"
+#include "softcomponentmodel.h"
+#include "watchlistmodel.h"
+#include "watchlistobject.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace {
+
+const QLatin1String formatName("watchlist-workbench-project");
+constexpr int formatVersion = 1;
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ProjectFile", text);
+}
+
+// Reads the members of a project document; the first problem found stops it.
+class Reader
+{
+public:
+    QString problem;
+
+    bool fail(const QString &text)
+    {
+        problem = text;
+        return false;
+    }
+
+    // Absent members stay as they are; present ones must be texts.
+    bool
+    readString(const QJsonObject &object, const QString &key, const QString &owner, QString *out)
+    {
+        const QJsonValue value = object.value(key);
+        if (value.isUndefined())
+            return true;
+        if (!value.isString())
+            return fail(tr("The member \"%1\"%2 is not a text.").arg(key, owner));
+        *out = value.toString();
+        return true;
+    }
+
+    bool
+    readArray(const QJsonObject &object, const QString &key, const QString &owner, QJsonArray *out)
+    {
+        const QJsonValue value = object.value(key);
+        if (value.isUndefined())
+            return true;
+        if (!value.isArray())
+            return fail(tr("The member \"%1\"%2 is not a list.").arg(key, owner));
+        *out = value.toArray();
+        return true;
+    }
+
+    bool readHeader(const QJsonObject &root, QString *name)
+    {
+        if (root.value(QLatin1String("format")).toString() != formatName) {
+            return fail(tr("It is not a watch-list workbench project (the member \"format\" is "
+                           "not \"%1\").")
+                            .arg(formatName));
+        }
+        const QJsonValue version = root.value(QLatin1String("version"));
+        if (!version.isDouble())
+            return fail(tr("The member \"version\" is missing or not a number."));
+        if (version.toDouble() != formatVersion) {
+            return fail(tr("Version %1 is not supported; this workbench reads version %2.")
+                            .arg(version.toDouble())
+                            .arg(formatVersion));
+        }
+        if (!readString(root, QStringLiteral("name"), QString(), name))
+            return false;
+        if (name->isEmpty())
+            return fail(tr("The project has no name."));
+        // Project names head node paths, whose separator is ".".
+        if (name->contains(QLatin1Char('.')))
+            return fail(tr("The project name \"%1\" must not contain \".\".").arg(*name));
+        return true;
+    }
+
+    bool readSymbols(const QJsonObject &root, ProjectModel *project)
+    {
+        QJsonArray array;
+        if (!readArray(root, QStringLiteral("symbols"), QString(), &array))
+            return false;
+        QVector<Symbol> symbols;
+        symbols.reserve(array.size());
+        for (int i = 0; i < array.size(); ++i) {
+            const QString owner = tr(" of symbol %1").arg(i + 1);
+            if (!array.at(i).isObject())
+                return fail(tr("Symbol %1 is not an object.").arg(i + 1));
+            const QJsonObject object = array.at(i).toObject();
+            Symbol symbol;
+            QJsonArray references;
+            if (!readString(object, QStringLiteral("name"), owner, &symbol.name) ||
+                !readString(object, QStringLiteral("dataType"), owner, &symbol.dataType) ||
+                !readString(object, QStringLiteral("address"), owner, &symbol.address) ||
+                !readString(object, QStringLiteral("comment"), owner, &symbol.comment) ||
+                !readArray(object, QStringLiteral("references"), owner, &references)) {
+                return false;
+            }
+            if (symbol.name.isEmpty())
+                return fail(tr("Symbol %1 has no name.").arg(i + 1));
+            for (int r = 0; r < references.size(); ++r) {
+                if (!references.at(r).isString()) {
+                    return fail(tr("Reference %1 of symbol \"%2\" is not a text.")
+                                    .arg(r + 1)
+                                    .arg(symbol.name));
+                }
+                symbol.references.append(references.at(r).toString());
+            }
+            symbols.append(symbol);
+        }
+        project->setSymbols(symbols);
+        return true;
+    }
+
+    bool readSoftComponents(const QJsonObject &root, ProjectModel *project)
+    {
+        const QJsonValue value = root.value(QLatin1String("softComponents"));
+        if (value.isUndefined())
+            return true;
+        if (!value.isObject())
+            return fail(tr("The member \"softComponents\" is not an object."));
+        const QJsonObject comments = value.toObject();
+        for (auto it = comments.begin(); it != comments.end(); ++it) {
+            if (!it.value().isString())
+                return fail(tr("The comment of \"%1\" is not a text.").arg(it.key()));
+            project->softComponentModel()->setComment(it.key(), it.value().toString());
+        }
+        return true;
+    }
+
+    bool readWatchLists(const QJsonObject &root, ProjectModel *project)
+    {
+        QJsonArray array;
+        if (!readArray(root, QStringLiteral("watchLists"), QString(), &array))
+            return false;
+        WatchListModel *model = project->watchListModel();
+        for (int i = 0; i < array.size(); ++i) {
+            const QString owner = tr(" of watch list %1").arg(i + 1);
+            if (!array.at(i).isObject())
+                return fail(tr("Watch list %1 is not an object.").arg(i + 1));
+            const QJsonObject object = array.at(i).toObject();
+            QString name;
+            QString properties;
+            QJsonArray entries;
+            if (!readString(object, QStringLiteral("name"), owner, &name) ||
+                !readString(object, QStringLiteral("properties"), owner, &properties) ||
+                !readArray(object, QStringLiteral("entries"), owner, &entries)) {
+                return false;
+            }
+            if (!model->appendWatchList(name))
+                return fail(tr("Watch list %1: %2").arg(i + 1).arg(model->getLastError()));
+            QStringList variables;
+            variables.reserve(entries.size());
+            for (const QJsonValue &entry : qAsConst(entries)) {
+                if (!entry.isString()) {
+                    return fail(tr("Entry %1 of watch list \"%2\" is not a text.")
+                                    .arg(variables.size() + 1)
+                                    .arg(name));
+                }
+                variables.append(entry.toString());
+            }
+            WatchListObject *list = model->getObject(name);
+            list->setVariables(variables);
+            list->setPropertys(properties);
+        }
+        return true;
+    }
+};
+
+QString problemWith(const QString &filePath, const QString &problem)
+{
+    return tr("The project file \"%1\" cannot be read: %2")
+        .arg(QDir::toNativeSeparators(filePath), problem);
+}
+
+} // namespace
+
+namespace ProjectFile {
+
+std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error)
+{
+    const auto failed = [&](const QString &problem) {
+        if (error)
+            *error = problemWith(filePath, problem);
+        return nullptr;
+    };
+
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file.errorString() + QLatin1Char('.'));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return failed(file.errorString() + QLatin1Char('.'));
+    if (bytes.trimmed().isEmpty())
+        return failed(tr("The file is empty."));
+
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        return failed(tr("It is not valid JSON (%1 at offset %2).")
+                          .arg(parseError.errorString())
+                          .arg(parseError.offset));
+    }
+    if (!document.isObject())
+        return failed(tr("It does not hold a JSON object."));
+
+    const QJsonObject root = document.object();
+    Reader reader;
+    QString name;
+    if (!reader.readHeader(root, &name))
+        return failed(reader.problem);
+    auto project = std::make_unique<ProjectModel>(name.toStdString());
+    QString device;
+    if (!reader.readString(root, QStringLiteral("device"), QString(), &device) ||
+        !reader.readSymbols(root, project.get()) ||
+        !reader.readSoftComponents(root, project.get()) ||
+        !reader.readWatchLists(root, project.get())) {
+        return failed(reader.problem);
+    }
+    project->setDeviceName(device);
+    project->setFilePath(QFileInfo(filePath).absoluteFilePath());
+    return project;
+}
+
+bool save(const ProjectModel &project, const QString &filePath, QString *error)
+{
+    QJsonArray symbols;
+    for (const Symbol &symbol : project.symbols()) {
+        symbols.append(QJsonObject{
+            {QStringLiteral("name"), symbol.name},
+            {QStringLiteral("dataType"), symbol.dataType},
+            {QStringLiteral("address"), symbol.address},
+            {QStringLiteral("comment"), symbol.comment},
+            {QStringLiteral("references"), QJsonArray::fromStringList(symbol.references)},
+        });
+    }
+
+    QJsonObject softComponents;
+    const QMap<QString, QString> comments = project.softComponentModel()->comments();
+    for (auto it = comments.begin(); it != comments.end(); ++it)
+        softComponents.insert(it.key(), it.value());
+
+    QJsonArray watchLists;
+    const WatchListModel *model = project.watchListModel();
+    for (int i = 0; i < model->count(); ++i) {
+        const WatchListObject *list = model->getObject(static_cast<unsigned>(i));
+        watchLists.append(QJsonObject{
+            {QStringLiteral("name"), list->getName()},
+            {QStringLiteral("properties"), list->getPropertys()},
+            {QStringLiteral("entries"), QJsonArray::fromStringList(list->variables())},
+        });
+    }
+
+    // QJsonObject writes its members sorted by key, which keeps the files diffable.
+    const QJsonObject root{
+        {QStringLiteral("format"), formatName},
+        {QStringLiteral("version"), formatVersion},
+        {QStringLiteral("name"), project.projectName()},
+        {QStringLiteral("device"), project.deviceName()},
+        {QStringLiteral("symbols"), symbols},
+        {QStringLiteral("softComponents"), softComponents},
+        {QStringLiteral("watchLists"), watchLists},
+    };
+    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
+
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error) {
+            *error = tr("The project file \"%1\" cannot be written: %2.")
+                         .arg(QDir::toNativeSeparators(filePath), file.errorString());
+        }
+        return false;
+    }
+    return true;
+}
+
+} // namespace ProjectFile

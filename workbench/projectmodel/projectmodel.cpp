@@ -1,0 +1,75 @@
+#include "projectmodel.h"
+
+#include "softcomponentmodel.h"
+#include "watchlistmodel.h"
+
+ProjectModel::ProjectModel(const std::string &name, QObject *parent)
+    : AbstractProjectModel(name, parent)
+    , m_watchLists(new WatchListModel(this))
+    , m_softComponents(new SoftComponentModel(this))
+{}
+
+ProjectModel::~ProjectModel() = default;
+
+SubModel *ProjectModel::subModel(const std::string &name) const
+{
+    if (name == m_watchLists->name())
+        return m_watchLists;
+    if (name == m_softComponents->name())
+        return m_softComponents;
+    return nullptr;
+}
+
+WatchListModel *ProjectModel::watchListModel() const
+{
+    return m_watchLists;
+}
+
+SoftComponentModel *ProjectModel::softComponentModel() const
+{
+    return m_softComponents;
+}
+
+QString ProjectModel::projectName() const
+{
+    return QString::fromStdString(name());
+}
+
+QString ProjectModel::deviceName() const
+{
+    return m_deviceName;
+}
+
+void ProjectModel::setDeviceName(const QString &deviceName)
+{
+    m_deviceName = deviceName;
+}
+
+QString ProjectModel::filePath() const
+{
+    return m_filePath;
+}
+
+void ProjectModel::setFilePath(const QString &filePath)
+{
+    m_filePath = filePath;
+}
+
+QVector<Symbol> ProjectModel::symbols() const
+{
+    return m_symbols;
+}
+
+void ProjectModel::setSymbols(const QVector<Symbol> &symbols)
+{
+    m_symbols = symbols;
+}
+
+const Symbol *ProjectModel::symbol(const QString &name) const
+{
+    for (const Symbol &candidate : m_symbols) {
+        if (candidate.name == name)
+            return &candidate;
+    }
+    return nullptr;
+}

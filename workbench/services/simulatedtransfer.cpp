@@ -1,0 +1,215 @@
+#include "simulatedtransfer.h"
+
+#include "accore.h"
+#include "projectmodel.h"
+#include "projectmodelmanager.h"
+#include "safeprojectmodel.h"
+
+#include <QTimer>
+
+#include <cmath>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+const uint32_t NoBit = ~0u;
+
+ac::HeapAddress bytesAt(uint32_t area, uint32_t offset, uint32_t length)
+{
+    ac::HeapAddress address;
+    address.area = area;
+    address.byteOffset = offset;
+    address.bitOffset = NoBit;
+    address.byteLength = length;
+    switch (length) {
+    case 1:
+        address.dataType = ac::TYPE_BYTE;
+        break;
+    case 2:
+        address.dataType = ac::TYPE_WORD;
+        break;
+    case 4:
+        address.dataType = ac::TYPE_DWORD;
+        break;
+    default:
+        address.dataType = ac::TYPE_LWORD;
+        break;
+    }
+    return address;
+}
+
+// Controller memory is little-endian, whatever the host is.
+std::optional<quint64>
+readUnsigned(const ac::DeviceMemory *memory, uint32_t area, uint32_t offset, uint32_t length)
+{
+    std::vector<uint8_t> bytes;
+    if (!memory->read(bytesAt(area, offset, length), &bytes) || bytes.size() != length)
+        return std::nullopt;
+    quint64 value = 0;
+    for (uint32_t i = 0; i < length; ++i)
+        value |= quint64(bytes[i]) << (8 * i);
+    return value;
+}
+
+bool writeUnsigned(
+    ac::DeviceMemory *memory, uint32_t area, uint32_t offset, uint32_t length, quint64 value)
+{
+    std::vector<uint8_t> bytes(length);
+    for (uint32_t i = 0; i < length; ++i)
+        bytes[i] = uint8_t(value >> (8 * i));
+    return memory->write(bytesAt(area, offset, length), bytes);
+}
+
+void addTo(ac::DeviceMemory *memory, uint32_t area, uint32_t offset, uint32_t length, int step)
+{
+    if (const auto value = readUnsigned(memory, area, offset, length))
+        writeUnsigned(memory, area, offset, length, *value + quint64(qint64(step)));
+}
+
+uint32_t integerLength(const QString &dataType)
+{
+    static const QStringList twoBytes{
+        QStringLiteral("INT"), QStringLiteral("UINT"), QStringLiteral("WORD")};
+    static const QStringList fourBytes{QStringLiteral("DINT"),
+                                       QStringLiteral("UDINT"),
+                                       QStringLiteral("DWORD"),
+                                       QStringLiteral("TIME")};
+    static const QStringList eightBytes{
+        QStringLiteral("LINT"), QStringLiteral("ULINT"), QStringLiteral("LWORD")};
+    if (twoBytes.contains(dataType))
+        return 2;
+    if (fourBytes.contains(dataType))
+        return 4;
+    if (eightBytes.contains(dataType))
+        return 8;
+    return 0;
+}
+
+} // namespace
+
+SimulatedTransfer::SimulatedTransfer(QObject *parent)
+    : Transfer(parent)
+    , m_timer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("zentrel.Transfer"));
+    m_timer->setInterval(200);
+    connect(m_timer, &QTimer::timeout, this, &SimulatedTransfer::step);
+}
+
+SimulatedTransfer::~SimulatedTransfer() = default;
+
+bool SimulatedTransfer::isOnline() const
+{
+    return m_online;
+}
+
+bool SimulatedTransfer::setOnline(bool online)
+{
+    if (online == m_online)
+        return true;
+    m_online = online;
+    if (online)
+        m_timer->start();
+    else
+        m_timer->stop();
+    emit onlineState(online);
+    return true;
+}
+
+int SimulatedTransfer::interval() const
+{
+    return m_timer->interval();
+}
+
+void SimulatedTransfer::setInterval(int milliseconds)
+{
+    m_timer->setInterval(milliseconds);
+}
+
+void SimulatedTransfer::step()
+{
+    ++m_cycle;
+    for (const std::string &name : ProjectModelManager::instance()->projectNames())
+        simulate(name);
+    emit memoryChanged();
+}
+
+void SimulatedTransfer::simulate(const std::string &projectName)
+{
+    SafeAccore core(projectName, false);
+    ac::DeviceMemory *memory = core ? core->deviceMemory() : nullptr;
+    if (!memory)
+        return;
+
+    const std::vector<ac::JapanMemLayout> areas = memory->japanMemLayout();
+    for (uint32_t i = 0; i < areas.size(); ++i) {
+        const ac::JapanMemLayout &area = areas[i];
+        if (area.elementSize == 0 && area.name == "Y") {
+            writeUnsigned(memory, i, 0, 1, 1u << (m_cycle % 8));
+        } else if (area.elementSize == 0 && area.name == "M") {
+            writeUnsigned(memory, i, 0, 1, m_cycle & 0xff);
+        } else if (area.elementSize == 2 && area.name == "D") {
+            const int steps[] = {1, 2, 5, 10};
+            for (uint32_t word = 0; word < 4; ++word)
+                addTo(memory, i, word * 2, 2, steps[word]);
+            writeUnsigned(memory, i, 8, 2, m_cycle % 100);
+        }
+    }
+
+    SafeProjectModel guard(ProjectModelManager::instance()->projectModel(projectName, false));
+    const auto *model = qobject_cast<const ProjectModel *>(guard.get());
+    if (!model)
+        return;
+    const QVector<Symbol> symbols = model->symbols();
+    for (int i = 0; i < symbols.size(); ++i)
+        simulateSymbol(memory, symbols.at(i), i);
+}
+
+void SimulatedTransfer::simulateSymbol(ac::DeviceMemory *memory, const Symbol &symbol, int index)
+{
+    ac::HeapAddress address;
+    if (symbol.address.isEmpty() ||
+        !memory->string2IecAddress(symbol.address.toStdString(), &address, true)) {
+        return;
+    }
+    const QString type = symbol.dataType.toUpper();
+
+    if (type == QLatin1String("BOOL")) {
+        if (address.bitOffset == NoBit || (m_cycle + uint32_t(index)) % 5 != 0)
+            return;
+        const uint32_t byte = address.byteOffset + address.bitOffset / 8;
+        if (const auto value = readUnsigned(memory, address.area, byte, 1))
+            writeUnsigned(memory, address.area, byte, 1, *value ^ (1u << (address.bitOffset % 8)));
+        return;
+    }
+    if (address.bitOffset != NoBit)
+        return;
+
+    const double drift = 0.5 * std::sin((m_cycle + uint32_t(index) * 7) / 10.0);
+    if (type == QLatin1String("REAL")) {
+        const auto bits = readUnsigned(memory, address.area, address.byteOffset, 4);
+        if (!bits)
+            return;
+        float value;
+        const quint32 raw = quint32(*bits);
+        std::memcpy(&value, &raw, sizeof value);
+        value = std::isfinite(value) ? value + float(drift) : 0.0f;
+        quint32 changed;
+        std::memcpy(&changed, &value, sizeof changed);
+        writeUnsigned(memory, address.area, address.byteOffset, 4, changed);
+    } else if (type == QLatin1String("LREAL")) {
+        const auto bits = readUnsigned(memory, address.area, address.byteOffset, 8);
+        if (!bits)
+            return;
+        double value;
+        const quint64 raw = *bits;
+        std::memcpy(&value, &raw, sizeof value);
+        value = std::isfinite(value) ? value + drift : 0.0;
+        quint64 changed;
+        std::memcpy(&changed, &value, sizeof changed);
+        writeUnsigned(memory, address.area, address.byteOffset, 8, changed);
+    } else if (const uint32_t length = integerLength(type)) {
+        addTo(memory, address.area, address.byteOffset, length, 1);
+    }
+}

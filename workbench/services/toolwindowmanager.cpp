@@ -1,0 +1,215 @@
+#include "toolwindowmanager.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+
+#include <algorithm>
+
+namespace {
+
+Qt::DockWidgetArea dockArea(int area)
+{
+    switch (area) {
+    case Qt::LeftDockWidgetArea:
+    case Qt::RightDockWidgetArea:
+    case Qt::TopDockWidgetArea:
+    case Qt::BottomDockWidgetArea:
+        return static_cast<Qt::DockWidgetArea>(area);
+    default:
+        return Qt::BottomDockWidgetArea;
+    }
+}
+
+} // namespace
+
+ToolWindowManager::ToolWindowManager(QMainWindow *mainWindow, QObject *parent)
+    : IToolWindowManager(parent)
+    , m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("toolWindow"));
+
+    auto *output = new QPlainTextEdit;
+    output->setObjectName(QStringLiteral("compileOutput"));
+    output->setReadOnly(true);
+    m_compileOutput = output;
+    if (!addHostToolWindow(Qt::BottomDockWidgetArea,
+                           output,
+                           QLatin1String(ToolWindowId::CompileOutput),
+                           tr("Compile Output"),
+                           true))
+        delete output;
+}
+
+ToolWindowManager::~ToolWindowManager() = default;
+
+bool ToolWindowManager::addToolWindow(int area,
+                                      QWidget *widget,
+                                      const QString &id,
+                                      const QString &title,
+                                      bool floating,
+                                      QList<QAction *> titleBarActions,
+                                      QList<QAction *> menuActions)
+{
+    if (!add(dockArea(area), widget, id, title, false))
+        return false;
+    QDockWidget *dock = find(id)->dock;
+    const QList<QAction *> actions = titleBarActions + menuActions;
+    if (!actions.isEmpty()) {
+        dock->addActions(actions);
+        dock->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+    if (floating)
+        dock->setFloating(true);
+    return true;
+}
+
+void ToolWindowManager::placeToolWindow(const QString &id, const QString &besideId)
+{
+    const Window *window = find(id);
+    const Window *beside = find(besideId);
+    if (!m_mainWindow || !window || !beside || window == beside || beside->dock->isFloating())
+        return;
+    window->dock->setFloating(false);
+    m_mainWindow->tabifyDockWidget(beside->dock, window->dock);
+}
+
+QWidget *ToolWindowManager::toolWindowWidget(const QString &id) const
+{
+    const Window *window = find(id);
+    return window ? window->dock->widget() : nullptr;
+}
+
+void ToolWindowManager::showToolWindow(const QString &id, bool raise)
+{
+    const Window *window = find(id);
+    if (!window)
+        return;
+    window->dock->show();
+    if (raise)
+        window->dock->raise();
+}
+
+void ToolWindowManager::removeToolWindow(QWidget *widget)
+{
+    if (!widget)
+        return;
+    prune();
+    const auto it = std::find_if(m_windows.begin(), m_windows.end(), [widget](const Window &w) {
+        return w.dock->widget() == widget;
+    });
+    if (it == m_windows.end() || it->host)
+        return;
+    QDockWidget *dock = it->dock;
+    m_windows.erase(it);
+    if (m_mainWindow)
+        m_mainWindow->removeDockWidget(dock);
+    delete dock;
+}
+
+bool ToolWindowManager::renameToolWindow(const QString &oldId,
+                                         const QString &newId,
+                                         const QString &title)
+{
+    Window *window = find(oldId);
+    if (!window || window->host || newId.isEmpty())
+        return false;
+    if (newId != oldId && find(newId))
+        return false;
+    window->id = newId;
+    window->dock->setObjectName(newId);
+    window->dock->setWindowTitle(title);
+    return true;
+}
+
+QStringList ToolWindowManager::toolWindowIds() const
+{
+    QStringList ids;
+    for (const Window &window : m_windows) {
+        if (window.dock)
+            ids.append(window.id);
+    }
+    return ids;
+}
+
+bool ToolWindowManager::addHostToolWindow(
+    Qt::DockWidgetArea area, QWidget *widget, const QString &id, const QString &title, bool visible)
+{
+    if (!add(area, widget, id, title, true))
+        return false;
+    if (!visible)
+        find(id)->dock->hide();
+    return true;
+}
+
+bool ToolWindowManager::isHostToolWindow(const QString &id) const
+{
+    const Window *window = find(id);
+    return window && window->host;
+}
+
+void ToolWindowManager::removeForeignToolWindows()
+{
+    prune();
+    std::vector<Window> foreign;
+    for (auto it = m_windows.begin(); it != m_windows.end();) {
+        if (it->host) {
+            ++it;
+        } else {
+            foreign.push_back(*it);
+            it = m_windows.erase(it);
+        }
+    }
+    for (const Window &window : foreign) {
+        if (m_mainWindow)
+            m_mainWindow->removeDockWidget(window.dock);
+        delete window.dock.data();
+    }
+}
+
+QDockWidget *ToolWindowManager::dockWidget(const QString &id) const
+{
+    const Window *window = find(id);
+    return window ? window->dock.data() : nullptr;
+}
+
+QPlainTextEdit *ToolWindowManager::compileOutput() const
+{
+    return m_compileOutput.data();
+}
+
+const ToolWindowManager::Window *ToolWindowManager::find(const QString &id) const
+{
+    const auto it = std::find_if(m_windows.cbegin(), m_windows.cend(), [&id](const Window &w) {
+        return w.dock && w.id == id;
+    });
+    return it == m_windows.cend() ? nullptr : &*it;
+}
+
+ToolWindowManager::Window *ToolWindowManager::find(const QString &id)
+{
+    return const_cast<Window *>(static_cast<const ToolWindowManager *>(this)->find(id));
+}
+
+bool ToolWindowManager::add(
+    Qt::DockWidgetArea area, QWidget *widget, const QString &id, const QString &title, bool host)
+{
+    if (!m_mainWindow || !widget || id.isEmpty() || find(id))
+        return false;
+    prune();
+    auto *dock = new QDockWidget(title, m_mainWindow);
+    dock->setObjectName(id);
+    dock->setWidget(widget);
+    m_mainWindow->addDockWidget(area, dock);
+    m_windows.push_back({id, dock, host});
+    return true;
+}
+
+void ToolWindowManager::prune()
+{
+    m_windows.erase(std::remove_if(m_windows.begin(),
+                                   m_windows.end(),
+                                   [](const Window &w) { return w.dock.isNull(); }),
+                    m_windows.end());
+}

@@ -1,0 +1,423 @@
+#include "workbench.h"
+
+#include "accore.h"
+#include "application.h"
+#include "comparatormanager.h"
+#include "cookies.h"
+#include "crossreference.h"
+#include "devicecatalog.h"
+#include "plugininterface.h"
+#include "projectfile.h"
+#include "projectmodel.h"
+#include "projectmodelmanager.h"
+#include "projectundostacks.h"
+#include "safeprojectmodel.h"
+#include "serviceregistry.h"
+#include "simulatedtransfer.h"
+#include "solutiontree.h"
+#include "toolwindowmanager.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMainWindow>
+#include <QPluginLoader>
+#include <QPointer>
+#include <QUndoStack>
+
+#include <vector>
+
+namespace {
+
+const char ProjectNameCookie[] = "Project.Name";
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+void readPackageDescriptor(PluginInterface *plugin)
+{
+    const QJsonObject package =
+        QJsonDocument::fromJson(plugin->packageDescriptor.toUtf8()).object();
+    const auto english = [&package](const char *key) {
+        return package.value(QLatin1String(key))
+            .toObject()
+            .value(QLatin1String("en_US"))
+            .toString();
+    };
+    plugin->name = package.value(QLatin1String("name")).toString();
+    plugin->version = package.value(QLatin1String("version")).toString();
+    plugin->description = english("descript");
+    plugin->vendor = english("provider");
+    plugin->category = english("catgory");
+    plugin->forceLoad = package.value(QLatin1String("forceLoad")).toBool();
+}
+
+} // namespace
+
+class Workbench::Private
+{
+public:
+    struct Plugin
+    {
+        std::unique_ptr<QPluginLoader> loader;
+        QPointer<QObject> root;
+        PluginInterface *plugin = nullptr;
+    };
+
+    bool isOpen(const QString &name) const { return projects.contains(name); }
+
+    std::unique_ptr<QMainWindow> mainWindow;
+    std::unique_ptr<Application> application;
+    std::unique_ptr<Cookies> cookies;
+    std::unique_ptr<ToolWindowManager> toolWindows;
+    std::unique_ptr<SolutionTree> tree;
+    std::unique_ptr<ProjectUndoStacks> undoStacks;
+    std::unique_ptr<SimulatedTransfer> transfer;
+    std::unique_ptr<CrossReference> crossReference;
+    std::unique_ptr<ComparatorManager> comparators;
+
+    QStringList projects; // open projects, in the order they were opened
+    QStringList closing;
+    QString current;
+    QStringList hostComparators;
+    std::vector<Plugin> plugins;
+};
+
+Workbench::Workbench(QObject *parent)
+    : QObject(parent)
+    , d(std::make_unique<Private>())
+{
+    d->mainWindow = std::make_unique<QMainWindow>();
+    d->mainWindow->setObjectName(QStringLiteral("workbenchMainWindow"));
+    d->mainWindow->setWindowTitle(tr("Watch List Workbench"));
+    d->mainWindow->resize(1200, 800);
+    d->mainWindow->setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+
+    d->application = std::make_unique<Application>(d->mainWindow.get());
+    d->application->publish();
+
+    d->cookies = std::make_unique<Cookies>();
+    d->toolWindows = std::make_unique<ToolWindowManager>(d->mainWindow.get());
+    d->tree = std::make_unique<SolutionTree>(d->toolWindows.get());
+    d->undoStacks = std::make_unique<ProjectUndoStacks>(d->toolWindows.get());
+    d->transfer = std::make_unique<SimulatedTransfer>();
+    d->crossReference = std::make_unique<CrossReference>(d->cookies.get(), d->toolWindows.get());
+    d->comparators = std::make_unique<ComparatorManager>();
+
+    d->application->setManager(QStringLiteral("toolWindow"), d->toolWindows.get());
+    ObjectRegistry *registry = d->application->objectRegistry();
+    registry->insert(d->cookies.get());
+    registry->insert(d->tree.get());
+    registry->insert(d->undoStacks.get());
+    registry->insert(d->transfer.get());
+    registry->insert(d->crossReference.get());
+    registry->insert(d->comparators.get());
+    d->hostComparators = d->comparators->typeKeys();
+
+    connect(d->tree.get(), &SolutionTree::projectSelected, this, &Workbench::setCurrentProject);
+    connect(d->cookies.get(),
+            &ICookies::valueChanged,
+            this,
+            [this](const QString &key, const QVariant &value) {
+                if (key != QLatin1String(ProjectNameCookie))
+                    return;
+                const QString name = value.toString();
+                if (name != d->current && d->isOpen(name))
+                    setCurrentProject(name);
+            });
+}
+
+Workbench::~Workbench()
+{
+    unloadPlugins();
+    closeAllProjects();
+    d->transfer->setOnline(false);
+    d->application->withdraw();
+
+    d->comparators.reset();
+    d->crossReference.reset();
+    d->transfer.reset();
+    d->undoStacks.reset();
+    d->tree.reset();
+    d->cookies.reset();
+    d->toolWindows.reset();
+    d->mainWindow.reset();
+    d->application.reset();
+}
+
+QMainWindow *Workbench::mainWindow() const
+{
+    return d->mainWindow.get();
+}
+
+IApplication *Workbench::application() const
+{
+    return d->application.get();
+}
+
+Cookies *Workbench::cookies() const
+{
+    return d->cookies.get();
+}
+
+SolutionTree *Workbench::solutionTree() const
+{
+    return d->tree.get();
+}
+
+ProjectUndoStacks *Workbench::undoStacks() const
+{
+    return d->undoStacks.get();
+}
+
+ToolWindowManager *Workbench::toolWindows() const
+{
+    return d->toolWindows.get();
+}
+
+SimulatedTransfer *Workbench::transfer() const
+{
+    return d->transfer.get();
+}
+
+CrossReference *Workbench::crossReference() const
+{
+    return d->crossReference.get();
+}
+
+ComparatorManager *Workbench::comparators() const
+{
+    return d->comparators.get();
+}
+
+bool Workbench::openProject(const QString &filePath, QString *error)
+{
+    QString problem;
+    std::unique_ptr<ProjectModel> model = ProjectFile::load(filePath, &problem);
+    if (!model) {
+        setError(error, problem);
+        return false;
+    }
+    const QString name = model->projectName();
+    const std::string key = name.toStdString();
+    ProjectModelManager *manager = ProjectModelManager::instance();
+    if (d->isOpen(name) || manager->projectModel(key, true)) {
+        setError(error, tr("A project named \"%1\" is already open.").arg(name));
+        return false;
+    }
+    // The controller core comes first: a device the catalogue does not know
+    // refuses the project before anything has been registered.
+    std::unique_ptr<ac::DeviceMemory> memory = DeviceCatalog::create(model->deviceName(), &problem);
+    if (!memory) {
+        setError(error, problem);
+        return false;
+    }
+
+    const QFileInfo file(filePath);
+    model->setFilePath(file.absoluteFilePath());
+    Solution::ProjectInfo info;
+    info.name = name;
+    info.fileName = file.fileName();
+    info.filePath = file.absoluteFilePath();
+    info.directory = file.absolutePath();
+    info.deviceName = model->deviceName();
+    info.modifyTime = file.lastModified().toString(Qt::ISODate);
+    info.isCurrent = true;
+
+    if (!manager->addProject(model.get())) {
+        setError(error, tr("A project named \"%1\" is already open.").arg(name));
+        return false;
+    }
+    model.release();
+    ac::ACCore::open(std::make_unique<ac::ACCore>(key, std::move(memory)));
+    d->undoStacks->addProject(name);
+
+    NodeInfo node;
+    node.name = name;
+    node.text = name;
+    node.expanded = 1;
+    d->tree->addNode(QString(), node, 0);
+
+    d->projects.append(name);
+    setCurrentProject(name);
+    emit d->tree->projectOpened(name, info, Solution::ProjectLevel);
+    emit projectsChanged();
+    return true;
+}
+
+bool Workbench::saveProject(const QString &projectName, QString *error)
+{
+    SafeProjectModel guard(
+        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
+    const auto *model = qobject_cast<const ProjectModel *>(guard.get());
+    if (!d->isOpen(projectName) || !model) {
+        setError(error, tr("No project named \"%1\" is open.").arg(projectName));
+        return false;
+    }
+    return saveProjectAs(projectName, model->filePath(), error);
+}
+
+bool Workbench::saveProjectAs(const QString &projectName, const QString &filePath, QString *error)
+{
+    SafeProjectModel guard(
+        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
+    auto *model = qobject_cast<ProjectModel *>(guard.get());
+    if (!d->isOpen(projectName) || !model) {
+        setError(error, tr("No project named \"%1\" is open.").arg(projectName));
+        return false;
+    }
+    if (!ProjectFile::save(*model, filePath, error))
+        return false;
+    model->setFilePath(QFileInfo(filePath).absoluteFilePath());
+    if (QUndoStack *stack = d->undoStacks->stack(projectName))
+        stack->setClean();
+    return true;
+}
+
+void Workbench::closeProject(const QString &projectName)
+{
+    if (!d->isOpen(projectName) || d->closing.contains(projectName))
+        return;
+    d->closing.append(projectName);
+    const QString previous = d->current;
+
+    setCurrentProject(projectName);
+    emit d->tree->projectClosed();
+
+    d->tree->removeNode(projectName, true);
+    d->undoStacks->removeProject(projectName);
+    d->crossReference->forgetProject(projectName);
+    ac::ACCore::close(projectName.toStdString());
+    ProjectModelManager::instance()->closeProject(projectName.toStdString());
+    d->projects.removeAll(projectName);
+    d->closing.removeAll(projectName);
+
+    QString next;
+    if (previous != projectName && d->isOpen(previous))
+        next = previous;
+    else if (!d->projects.isEmpty())
+        next = d->projects.last();
+    setCurrentProject(next);
+    emit projectsChanged();
+}
+
+void Workbench::closeAllProjects()
+{
+    while (!d->projects.isEmpty()) {
+        const int before = d->projects.size();
+        closeProject(d->projects.last());
+        if (d->projects.size() == before)
+            break;
+    }
+}
+
+QStringList Workbench::projectNames() const
+{
+    return d->projects;
+}
+
+QString Workbench::currentProject() const
+{
+    return d->current;
+}
+
+void Workbench::setCurrentProject(const QString &projectName)
+{
+    if (!projectName.isEmpty() && !d->isOpen(projectName))
+        return;
+    const bool changed = projectName != d->current;
+    d->current = projectName;
+    if (projectName.isEmpty())
+        d->cookies->remove(QLatin1String(ProjectNameCookie));
+    else
+        d->cookies->setValue(QLatin1String(ProjectNameCookie), projectName);
+    if (d->undoStacks->currentProject() != projectName)
+        d->undoStacks->setCurrentProject(projectName);
+    d->tree->selectProject(projectName);
+    if (changed)
+        emit currentProjectChanged(projectName);
+}
+
+QUndoStack *Workbench::undoStack(const QString &projectName) const
+{
+    return d->undoStacks->stack(projectName);
+}
+
+PluginInterface *Workbench::loadPlugin(const QString &filePath, QString *error)
+{
+    auto loader = std::make_unique<QPluginLoader>(filePath);
+    // Plug-ins hand the host strings and data that may point into their
+    // read-only sections; the code stays mapped after unload so those stay valid.
+    loader->setLoadHints(QLibrary::PreventUnloadHint);
+    const QString shownPath = QDir::toNativeSeparators(filePath);
+
+    const QJsonObject metaData = loader->metaData();
+    if (metaData.isEmpty()) {
+        setError(error,
+                 loader->errorString().isEmpty() ? tr("%1 is not a Qt plug-in.").arg(shownPath)
+                                                 : loader->errorString());
+        return nullptr;
+    }
+    const QString iid = metaData.value(QLatin1String("IID")).toString();
+    if (iid != QLatin1String(PluginInterface_iid)) {
+        setError(error,
+                 tr("%1 is not a watch-list host plug-in (IID \"%2\", expected \"%3\").")
+                     .arg(shownPath, iid, QLatin1String(PluginInterface_iid)));
+        return nullptr;
+    }
+    const QString canonical = QFileInfo(loader->fileName()).canonicalFilePath();
+    for (const Private::Plugin &loaded : d->plugins) {
+        if (QFileInfo(loaded.loader->fileName()).canonicalFilePath() == canonical) {
+            setError(error, tr("%1 is loaded already.").arg(shownPath));
+            return nullptr;
+        }
+    }
+    if (!loader->load()) {
+        setError(error, loader->errorString());
+        return nullptr;
+    }
+    QObject *root = loader->instance();
+    auto *plugin = qobject_cast<PluginInterface *>(root);
+    if (!plugin) {
+        setError(error, tr("%1 does not provide a watch-list host plug-in object.").arg(shownPath));
+        loader->unload();
+        return nullptr;
+    }
+
+    readPackageDescriptor(plugin);
+    plugin->loaded = true;
+    plugin->enabled = true;
+    d->plugins.push_back({std::move(loader), root, plugin});
+    if (!plugin->initialize()) {
+        // Kept loaded: whatever it set up before failing is undone with the others.
+        plugin->failed = true;
+        setError(error, tr("%1 failed to initialise.").arg(shownPath));
+        return nullptr;
+    }
+    return plugin;
+}
+
+void Workbench::unloadPlugins()
+{
+    if (d->plugins.empty())
+        return;
+    for (auto it = d->plugins.rbegin(); it != d->plugins.rend(); ++it) {
+        if (it->root)
+            it->plugin->shutdown();
+    }
+    // Nothing whose code lives in a plug-in may outlive it: its windows'
+    // widgets and its comparators go while the code is still there.
+    d->toolWindows->removeForeignToolWindows();
+    for (const QString &key : d->comparators->typeKeys()) {
+        if (!d->hostComparators.contains(key))
+            d->comparators->removeComparator(key);
+    }
+    for (auto it = d->plugins.rbegin(); it != d->plugins.rend(); ++it)
+        it->loader->unload();
+    d->plugins.clear();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class IApplication;
+class PluginInterface;
+class QMainWindow;
+class QPluginLoader;
+class QUndoGroup;
+class QUndoStack;
+
+namespace Solution {
+class View;
+class ViewHelper;
+} // namespace Solution
+
+class Cookies;
+class SolutionTree;
+class ToolWindowManager;
+class SimulatedTransfer;
+class CrossReference;
+class ComparatorManager;
+class ProjectUndoStacks;
+
+// The stand-in host in one object: the main window, the application object on
+// the QApplication property "IApplication", every service registered by name,
+// the open projects and the loaded plug-ins. The workbench executable and the
+// tests build exactly this.
+class Workbench : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Workbench(QObject *parent = nullptr);
+    ~Workbench() override;
+
+    QMainWindow *mainWindow() const;
+    IApplication *application() const;
+    Cookies *cookies() const;
+    SolutionTree *solutionTree() const;
+    ProjectUndoStacks *undoStacks() const;
+    ToolWindowManager *toolWindows() const;
+    SimulatedTransfer *transfer() const;
+    CrossReference *crossReference() const;
+    ComparatorManager *comparators() const;
+
+    // Projects. Opening emits Solution::View::projectOpened (level 1, the third
+    // ProjectInfo flag true: the opened project becomes the current one).
+    bool openProject(const QString &filePath, QString *error);
+    bool saveProject(const QString &projectName, QString *error);
+    bool saveProjectAs(const QString &projectName, const QString &filePath, QString *error);
+    // Emits projectClosed while "Project.Name" still names the project, then
+    // drops its nodes, undo stack, controller core and model.
+    void closeProject(const QString &projectName);
+    void closeAllProjects();
+    QStringList projectNames() const;
+    QString currentProject() const;
+    void setCurrentProject(const QString &projectName);
+    QUndoStack *undoStack(const QString &projectName) const;
+
+    // Plug-ins: checks the metadata's IID first, loads, casts, fills the host
+    // fields from the package descriptor and calls initialize(). On failure
+    // returns null and sets error to the loader's message.
+    PluginInterface *loadPlugin(const QString &filePath, QString *error);
+    // shutdown() on every loaded plug-in, in reverse order, then unload.
+    void unloadPlugins();
+
+signals:
+    void currentProjectChanged(const QString &projectName);
+    void projectsChanged();
+
+private:
+    class Private;
+    std::unique_ptr<Private> d;
+};

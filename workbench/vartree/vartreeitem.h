@@ -1,0 +1,47 @@
+#pragma once
+
+#include "accore.h"
+
+#include <QTreeWidgetItem>
+
+// A row of the variable tree: a variable typed by the user, or one of the
+// sixteen bits shown under an expanded word. Keeps where its value is read.
+class VarTreeItem : public QTreeWidgetItem
+{
+public:
+    static constexpr int ItemType = QTreeWidgetItem::UserType + 17;
+
+    VarTreeItem();
+    VarTreeItem(VarTreeItem *word, int bit);
+    ~VarTreeItem() override;
+
+    static VarTreeItem *from(QTreeWidgetItem *item);
+
+    bool isBit() const { return m_bit >= 0; }
+    // The variable as it was last resolved; a user edit changes the name
+    // column before the item learns of it.
+    QString variable() const;
+    QString resolvedVariable() const { return m_resolvedVariable; }
+
+    int showMode() const { return m_showMode; }
+    void setShowMode(int mode) { m_showMode = mode; }
+
+    // Where the value lies in device memory; valueType is TYPE_NONE when it
+    // cannot be read (not a device address, offline project, unknown type).
+    void setResolution(const QString &variable,
+                       const ac::HeapAddress &address,
+                       uint32_t valueType,
+                       bool isWord);
+    const ac::HeapAddress &address() const { return m_address; }
+    uint32_t valueType() const { return m_valueType; }
+    // A plain 2-byte word address, shown with its sixteen bits under it.
+    bool isWord() const { return m_isWord; }
+
+private:
+    QString m_resolvedVariable;
+    ac::HeapAddress m_address;
+    uint32_t m_valueType = ac::TYPE_NONE;
+    int m_showMode = 10;
+    int m_bit = -1;
+    bool m_isWord = false;
+};

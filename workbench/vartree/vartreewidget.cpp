@@ -1,0 +1,576 @@
+#include "vartreewidget.h"
+
+#include "accore.h"
+#include "iapplication.h"
+#include "icookies.h"
+#include "objectregistry.h"
+#include "projectmodel.h"
+#include "projectmodelmanager.h"
+#include "safeprojectmodel.h"
+#include "softcomponentmodel.h"
+#include "transfer.h"
+#include "valueformat.h"
+#include "vartreeitem.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace {
+
+const int refreshInterval = 200;
+const int wordBits = 16;
+
+QObject *service(const QString &name)
+{
+    if (!qApp)
+        return nullptr;
+    const auto app = reinterpret_cast<IApplication *>(qApp->property("IApplication").toULongLong());
+    ObjectRegistry *registry = app ? app->objectRegistry() : nullptr;
+    return registry ? registry->value(name) : nullptr;
+}
+
+QString projectNameCookie()
+{
+    const auto cookies = qobject_cast<ICookies *>(service(QStringLiteral("ICookies")));
+    return cookies ? cookies->value(QStringLiteral("Project.Name")).toString() : QString();
+}
+
+void setTextIfChanged(QTreeWidgetItem *item, int column, const QString &text)
+{
+    if (item->text(column) != text)
+        item->setText(column, text);
+}
+
+// Reads a symbol's value as the symbol's own type at the start of its address.
+uint32_t symbolValueType(ac::HeapAddress *address, uint32_t symbolType)
+{
+    if (symbolType == ac::TYPE_NONE)
+        return address->dataType;
+    if (address->bitOffset != ~0u)
+        return symbolType == ac::TYPE_BOOL ? symbolType : uint32_t(ac::TYPE_NONE);
+    if (symbolType == ac::TYPE_BOOL) {
+        address->bitOffset = 0;
+        address->byteLength = 1;
+    } else {
+        address->byteLength = ValueFormat::byteLength(symbolType);
+    }
+    address->dataType = symbolType;
+    return symbolType;
+}
+
+} // namespace
+
+class VarTreeWidget::Private
+{
+public:
+    // The project's symbols and controller, held for one pass over rows.
+    struct Pass
+    {
+        explicit Pass(const QString &projectName)
+            : name(projectName.toStdString())
+            , model(ProjectModelManager::instance()->projectModel(name, false))
+            , core(name, false)
+            , project(dynamic_cast<ProjectModel *>(model.get()))
+            , memory(core ? core->deviceMemory() : nullptr)
+        {}
+
+        std::string name;
+        SafeProjectModel model;
+        SafeAccore core;
+        ProjectModel *project;
+        ac::DeviceMemory *memory;
+    };
+
+    explicit Private(VarTreeWidget *tree)
+        : q(tree)
+    {}
+
+    bool isOnline() const { return transfer && transfer->isOnline(); }
+    bool isWatching() const { return watchEnabled && isOnline(); }
+    QString currentProject() const { return projectNameSet ? projectName : projectNameCookie(); }
+
+    void updateTimer();
+    void refresh();
+    void resolveAll(const Pass &pass);
+    bool sourceChanged(const Pass &pass) const;
+    void resolve(VarTreeItem *item, const Pass &pass);
+    void readValue(VarTreeItem *item, const Pass &pass);
+    void readValues(const Pass &pass);
+    // Rows scrolled out of sight keep their last value; a long list that is
+    // shown costs only its visible rows.
+    void readVisibleValues(const Pass &pass);
+    void clearValues();
+    void setName(VarTreeItem *item, const QString &name, const QString &fullName);
+    void forgetView(VarTreeItem *item);
+    void expandWord(VarTreeItem *item);
+    void onItemChanged(QTreeWidgetItem *item, int column);
+
+    VarTreeWidget *q;
+    QTimer timer;
+    QPointer<Transfer> transfer;
+    QString projectName;
+    bool projectNameSet = false;
+    bool watchEnabled = true;
+    bool settingNames = false;
+    std::vector<uint8_t> buffer;
+
+    // What the rows were last resolved against; addresses parsed for another
+    // device memory must not be read from this one.
+    QString sourceProject;
+    const void *sourceModel = nullptr;
+    const void *sourceMemory = nullptr;
+    std::string sourceDevice;
+};
+
+void VarTreeWidget::Private::updateTimer()
+{
+    if (isWatching() && q->topLevelItemCount() > 0) {
+        if (!timer.isActive())
+            timer.start();
+    } else {
+        timer.stop();
+    }
+}
+
+void VarTreeWidget::Private::refresh()
+{
+    if (!isWatching()) {
+        updateTimer();
+        return;
+    }
+    const Pass pass(currentProject());
+    if (sourceChanged(pass))
+        resolveAll(pass);
+    readVisibleValues(pass);
+}
+
+bool VarTreeWidget::Private::sourceChanged(const Pass &pass) const
+{
+    return sourceProject != QString::fromStdString(pass.name) || sourceModel != pass.project ||
+           sourceMemory != pass.memory ||
+           (pass.memory && sourceDevice != pass.memory->deviceName());
+}
+
+void VarTreeWidget::Private::resolveAll(const Pass &pass)
+{
+    sourceProject = QString::fromStdString(pass.name);
+    sourceModel = pass.project;
+    sourceMemory = pass.memory;
+    sourceDevice = pass.memory ? pass.memory->deviceName() : std::string();
+    for (int row = 0, rows = q->topLevelItemCount(); row < rows; ++row) {
+        VarTreeItem *item = VarTreeItem::from(q->topLevelItem(row));
+        if (!item)
+            continue;
+        resolve(item, pass);
+        for (int bit = 0; bit < item->childCount(); ++bit) {
+            if (VarTreeItem *child = VarTreeItem::from(item->child(bit)))
+                resolve(child, pass);
+        }
+    }
+}
+
+void VarTreeWidget::Private::resolve(VarTreeItem *item, const Pass &pass)
+{
+    const QString variable = item->variable();
+    QString type;
+    QString address;
+    QString comment;
+    QString scope;
+    ac::HeapAddress heapAddress;
+    uint32_t valueType = ac::TYPE_NONE;
+    bool isWord = false;
+
+    const Symbol *symbol = variable.isEmpty() || item->isBit() || !pass.project
+                               ? nullptr
+                               : pass.project->symbol(variable);
+    if (symbol) {
+        type = symbol->dataType;
+        address = symbol->address;
+        comment = symbol->comment;
+        scope = VarTreeWidget::tr("Global");
+        if (pass.memory && !address.isEmpty() &&
+            pass.memory->string2IecAddress(address.toStdString(), &heapAddress, true)) {
+            valueType = symbolValueType(&heapAddress, ValueFormat::typeCode(type));
+        }
+    } else if (!variable.isEmpty() && pass.memory &&
+               pass.memory->string2IecAddress(variable.toStdString(), &heapAddress, true)) {
+        valueType = pass.memory->iecAddressType(heapAddress);
+        type = ValueFormat::typeName(valueType);
+        address = variable;
+        if (pass.project)
+            comment = pass.project->softComponentModel()->comment(variable);
+        isWord = heapAddress.bitOffset == ~0u && heapAddress.byteLength == 2 &&
+                 !variable.contains(QLatin1Char('.'));
+    }
+
+    if (item->resolvedVariable() != variable)
+        forgetView(item);
+    else if (!isWord && item->childCount() > 0)
+        qDeleteAll(item->takeChildren());
+    item->setResolution(variable, heapAddress, valueType, isWord);
+    if (!item->isBit()) {
+        const auto policy = isWord ? QTreeWidgetItem::ShowIndicator
+                                   : QTreeWidgetItem::DontShowIndicatorWhenChildless;
+        if (item->childIndicatorPolicy() != policy)
+            item->setChildIndicatorPolicy(policy);
+    }
+    setTextIfChanged(item, DataTypeColumn, type);
+    setTextIfChanged(item, AddressColumn, address);
+    setTextIfChanged(item, CommentColumn, comment);
+    setTextIfChanged(item, ScopeColumn, scope);
+    QString showMode;
+    if (!item->isBit() && !variable.isEmpty()) {
+        switch (item->showMode()) {
+        case 2:
+            showMode = VarTreeWidget::tr("Binary");
+            break;
+        case 16:
+            showMode = VarTreeWidget::tr("Hexadecimal");
+            break;
+        default:
+            showMode = VarTreeWidget::tr("Decimal");
+            break;
+        }
+    }
+    setTextIfChanged(item, ShowModeColumn, showMode);
+}
+
+void VarTreeWidget::Private::readValue(VarTreeItem *item, const Pass &pass)
+{
+    QString value;
+    if (pass.memory && item->valueType() != ac::TYPE_NONE &&
+        pass.memory->read(item->address(), &buffer)) {
+        value = ValueFormat::format(item->valueType(), buffer, item->showMode());
+    }
+    setTextIfChanged(item, ValueColumn, value);
+}
+
+void VarTreeWidget::Private::readVisibleValues(const Pass &pass)
+{
+    if (!q->isVisible()) {
+        readValues(pass);
+        return;
+    }
+    const int bottom = q->viewport()->height();
+    for (QTreeWidgetItem *item = q->itemAt(QPoint(0, 0)); item; item = q->itemBelow(item)) {
+        if (q->visualItemRect(item).top() > bottom)
+            break;
+        if (VarTreeItem *row = VarTreeItem::from(item))
+            readValue(row, pass);
+    }
+}
+
+void VarTreeWidget::Private::readValues(const Pass &pass)
+{
+    for (int row = 0, rows = q->topLevelItemCount(); row < rows; ++row) {
+        VarTreeItem *item = VarTreeItem::from(q->topLevelItem(row));
+        if (!item)
+            continue;
+        readValue(item, pass);
+        if (!item->isExpanded())
+            continue;
+        for (int bit = 0; bit < item->childCount(); ++bit) {
+            if (VarTreeItem *child = VarTreeItem::from(item->child(bit)))
+                readValue(child, pass);
+        }
+    }
+}
+
+void VarTreeWidget::Private::clearValues()
+{
+    for (int row = 0, rows = q->topLevelItemCount(); row < rows; ++row) {
+        QTreeWidgetItem *item = q->topLevelItem(row);
+        setTextIfChanged(item, ValueColumn, QString());
+        for (int bit = 0; bit < item->childCount(); ++bit)
+            setTextIfChanged(item->child(bit), ValueColumn, QString());
+    }
+}
+
+void VarTreeWidget::Private::setName(VarTreeItem *item,
+                                     const QString &name,
+                                     const QString &fullName)
+{
+    const bool wasSettingNames = settingNames;
+    settingNames = true;
+    item->setText(NameColumn, name);
+    item->setText(FullNameColumn, fullName);
+    settingNames = wasSettingNames;
+}
+
+// The view state belongs to the variable shown: another variable starts afresh.
+void VarTreeWidget::Private::forgetView(VarTreeItem *item)
+{
+    if (item->childCount() > 0) {
+        item->setExpanded(false);
+        qDeleteAll(item->takeChildren());
+    }
+    setTextIfChanged(item, ValueColumn, QString());
+}
+
+void VarTreeWidget::Private::expandWord(VarTreeItem *item)
+{
+    if (!item->isWord())
+        return;
+    if (item->childCount() == 0) {
+        settingNames = true;
+        for (int bit = 0; bit < wordBits; ++bit)
+            new VarTreeItem(item, bit);
+        settingNames = false;
+    }
+    const Pass pass(currentProject());
+    for (int bit = 0; bit < item->childCount(); ++bit) {
+        VarTreeItem *child = VarTreeItem::from(item->child(bit));
+        if (!child)
+            continue;
+        resolve(child, pass);
+        if (isWatching())
+            readValue(child, pass);
+    }
+}
+
+void VarTreeWidget::Private::onItemChanged(QTreeWidgetItem *changed, int column)
+{
+    // Only the editor commits a name while the view edits; the full name still
+    // holds the variable the row showed before.
+    VarTreeItem *item = VarTreeItem::from(changed);
+    if (column != NameColumn || settingNames || !item || item->isBit() ||
+        q->state() != QAbstractItemView::EditingState) {
+        return;
+    }
+    const QString text = item->text(NameColumn);
+    if (text == item->text(FullNameColumn))
+        return;
+    setName(item, text, text);
+    const Pass pass(currentProject());
+    if (sourceChanged(pass))
+        resolveAll(pass);
+    else
+        resolve(item, pass);
+    if (isWatching())
+        readValue(item, pass);
+    emit q->variableChanged(q->indexOfTopLevelItem(item), text);
+}
+
+VarTreeWidget::VarTreeWidget(QWidget *parent)
+    : QTreeWidget(parent)
+    , d(std::make_unique<Private>(this))
+{
+    setColumnCount(ColumnCount);
+    setHeaderLabels({tr("Name"),
+                     tr("Value"),
+                     tr("Data Type"),
+                     tr("Address"),
+                     tr("Comment"),
+                     tr("Scope"),
+                     tr("Show Mode"),
+                     tr("Full Name"),
+                     tr("State"),
+                     tr("Reserved")});
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    setUniformRowHeights(true);
+    setRootIsDecorated(true);
+
+    d->timer.setInterval(refreshInterval);
+    connect(&d->timer, &QTimer::timeout, this, [this] { d->refresh(); });
+    connect(this, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *item, int column) {
+        d->onItemChanged(item, column);
+    });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (d->isWatching())
+            d->refresh();
+    });
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
+        if (VarTreeItem *word = VarTreeItem::from(item); word && !word->isBit())
+            d->expandWord(word);
+    });
+
+    d->transfer = qobject_cast<Transfer *>(service(QStringLiteral("zentrel.Transfer")));
+    if (d->transfer) {
+        connect(d->transfer.data(), &Transfer::onlineState, this, [this](bool online) {
+            if (online)
+                d->refresh();
+            else
+                d->clearValues();
+            d->updateTimer();
+        });
+    }
+    if (auto cookies = qobject_cast<ICookies *>(service(QStringLiteral("ICookies")))) {
+        connect(
+            cookies, &ICookies::valueChanged, this, [this](const QString &key, const QVariant &) {
+                if (!d->projectNameSet && key == QLatin1String("Project.Name"))
+                    resetTree();
+            });
+    }
+}
+
+VarTreeWidget::~VarTreeWidget()
+{
+    // The base class still deletes items after this body; nothing may reach d then.
+    disconnect(this, nullptr, this, nullptr);
+    disconnect(verticalScrollBar(), nullptr, this, nullptr);
+}
+
+void VarTreeWidget::setProjectName(const QString &projectName)
+{
+    d->projectName = projectName;
+    d->projectNameSet = true;
+    resetTree();
+}
+
+QString VarTreeWidget::projectName() const
+{
+    return d->currentProject();
+}
+
+void VarTreeWidget::setRowCount(int n)
+{
+    n = std::max(n, 0);
+    const int count = topLevelItemCount();
+    if (n > count) {
+        QList<QTreeWidgetItem *> rows;
+        rows.reserve(n - count);
+        for (int row = count; row < n; ++row)
+            rows.append(new VarTreeItem);
+        addTopLevelItems(rows);
+    } else {
+        for (int row = count - 1; row >= n; --row)
+            delete takeTopLevelItem(row);
+    }
+    d->updateTimer();
+}
+
+void VarTreeWidget::setVariable(int row, const QString &name, const QString &fullName)
+{
+    VarTreeItem *item = VarTreeItem::from(topLevelItem(row));
+    if (!item)
+        return;
+    const QString variable = fullName.isEmpty() ? name : fullName;
+    if (variable != item->variable()) {
+        item->setShowMode(10);
+        d->forgetView(item);
+    }
+    d->setName(item, name, fullName);
+    const Private::Pass pass(d->currentProject());
+    if (d->sourceChanged(pass))
+        d->resolveAll(pass);
+    else
+        d->resolve(item, pass);
+    if (d->isWatching())
+        d->readValue(item, pass);
+}
+
+void VarTreeWidget::removeRow(int row)
+{
+    delete takeTopLevelItem(row);
+    d->updateTimer();
+}
+
+void VarTreeWidget::setCurrentRow(int row)
+{
+    if (QTreeWidgetItem *item = topLevelItem(row)) {
+        setCurrentItem(item);
+        scrollToItem(item);
+    }
+}
+
+void VarTreeWidget::enableWatch(bool on)
+{
+    d->watchEnabled = on;
+    d->updateTimer();
+}
+
+bool VarTreeWidget::isWatchEnabled() const
+{
+    return d->watchEnabled;
+}
+
+void VarTreeWidget::resetTree()
+{
+    const Private::Pass pass(d->currentProject());
+    d->resolveAll(pass);
+    if (d->isWatching())
+        d->readValues(pass);
+    else
+        d->clearValues();
+    d->updateTimer();
+}
+
+void VarTreeWidget::setIntegerShowMode(int row, int mode)
+{
+    VarTreeItem *item = VarTreeItem::from(topLevelItem(row));
+    if (!item || (mode != 2 && mode != 10 && mode != 16) || item->showMode() == mode)
+        return;
+    item->setShowMode(mode);
+    const Private::Pass pass(d->currentProject());
+    d->resolve(item, pass);
+    if (d->isWatching())
+        d->readValue(item, pass);
+}
+
+int VarTreeWidget::integerShowMode(int row) const
+{
+    const VarTreeItem *item = VarTreeItem::from(topLevelItem(row));
+    return item ? item->showMode() : 10;
+}
+
+QString VarTreeWidget::getItemData(QTreeWidgetItem *item, int column) const
+{
+    if (!item)
+        return QString();
+    if (column == NameColumn) {
+        if (const VarTreeItem *variable = VarTreeItem::from(item))
+            return variable->variable();
+    }
+    return item->text(column);
+}
+
+void VarTreeWidget::saveItemStates(QTreeWidgetItem *item,
+                                   QMap<QString, QMap<QString, QVariant>> &states)
+{
+    const VarTreeItem *row = VarTreeItem::from(item);
+    if (!row)
+        return;
+    QMap<QString, QVariant> state;
+    state.insert(QStringLiteral("variable"), row->variable());
+    state.insert(QStringLiteral("expanded"), row->isExpanded());
+    state.insert(QStringLiteral("showMode"), row->showMode());
+    state.insert(QStringLiteral("value"), row->text(ValueColumn));
+    states.insert(QStringLiteral("row"), state);
+}
+
+void VarTreeWidget::restoreItemStates(QTreeWidgetItem *item,
+                                      const QMap<QString, QMap<QString, QVariant>> &states)
+{
+    VarTreeItem *row = VarTreeItem::from(item);
+    const auto found = states.constFind(QStringLiteral("row"));
+    if (!row || found == states.constEnd())
+        return;
+    const QMap<QString, QVariant> &state = *found;
+    const int mode = state.value(QStringLiteral("showMode"), row->showMode()).toInt();
+    if (mode == 2 || mode == 10 || mode == 16)
+        row->setShowMode(mode);
+
+    const Private::Pass pass(d->currentProject());
+    d->resolve(row, pass);
+    // A cached value only stands for the variable it was read from.
+    if (state.value(QStringLiteral("variable")).toString() == row->variable()) {
+        setTextIfChanged(row, ValueColumn, state.value(QStringLiteral("value")).toString());
+        if (state.value(QStringLiteral("expanded")).toBool() && row->isWord()) {
+            d->expandWord(row);
+            row->setExpanded(true);
+        }
+    }
+    if (d->isWatching())
+        d->readValue(row, pass);
+}
+
+bool VarTreeWidget::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (index.isValid() && index.column() != NameColumn && !index.parent().isValid())
+        return QTreeWidget::edit(index.sibling(index.row(), NameColumn), trigger, event);
+    return QTreeWidget::edit(index, trigger, event);
+}
