@@ -52,6 +52,7 @@ private slots:
     void deleteKeyBeatsApplicationShortcut();
     void pendingShowModeFollowsItsEntry_data();
     void pendingShowModeFollowsItsEntry();
+    void destroyedWhileScrolledAndEditing();
     void vanishedWatchListIsLeftAlone_data();
     void vanishedWatchListIsLeftAlone();
 
@@ -405,6 +406,28 @@ void tst_WatchListWidget::pendingShowModeFollowsItsEntry()
     QCOMPARE(tree->integerShowMode(w11), 2);
     // Neighbours keep the tree's default.
     QCOMPARE(tree->integerShowMode(w10 - 1), 10);
+}
+
+void tst_WatchListWidget::destroyedWhileScrolledAndEditing()
+{
+    QVERIFY(host->openProject(project, {QStringLiteral("Long")}));
+    list(QStringLiteral("Long"))->setVariables(numbered(QStringLiteral("D"), 1000));
+    widget = std::make_unique<WatchListWidget>(QStringLiteral("Long"), project, nullptr);
+    widget->resize(600, 300);
+    widget->show();
+    QVERIFY(QTest::qWaitForWindowActive(widget.get()));
+    widget->showVariable(300);
+    VarTreeWidget *tree = widget->tree();
+    tree->scrollToItem(tree->topLevelItem(300));
+    QTRY_VERIFY(tree->verticalScrollBar()->value() > 0);
+    QTest::keyClick(tree, Qt::Key_F2);
+    QTRY_VERIFY(tree->viewport()->findChild<QLineEdit *>());
+    QTest::keyClicks(tree->viewport()->findChild<QLineEdit *>(), QStringLiteral("M5"));
+
+    // Going away may neither page rows in nor store the half-typed entry.
+    widget.reset();
+    QCOMPARE(list(QStringLiteral("Long"))->getCount(), 1000);
+    QCOMPARE(list(QStringLiteral("Long"))->getVariableName(300), QStringLiteral("D300"));
 }
 
 void tst_WatchListWidget::vanishedWatchListIsLeftAlone_data()

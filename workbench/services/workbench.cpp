@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPluginLoader>
 #include <QPointer>
@@ -97,6 +98,15 @@ Workbench::Workbench(QObject *parent)
     d->mainWindow->setWindowTitle(tr("Watch List Workbench"));
     d->mainWindow->resize(1200, 800);
     d->mainWindow->setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    // Stands where the program editors of a full environment would.
+    auto editorArea = new QLabel(
+        tr("Double-click a watch list in the solution tree to open it, or right-click the "
+           "\"Watch List\" folder to add one."));
+    editorArea->setObjectName(QStringLiteral("editorArea"));
+    editorArea->setAlignment(Qt::AlignCenter);
+    editorArea->setWordWrap(true);
+    editorArea->setEnabled(false);
+    d->mainWindow->setCentralWidget(editorArea);
 
     d->application = std::make_unique<Application>(d->mainWindow.get());
     d->application->publish();

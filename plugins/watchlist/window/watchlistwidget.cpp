@@ -61,7 +61,13 @@ WatchListWidget::WatchListWidget(const QString &watchListName,
     connectHost();
 }
 
-WatchListWidget::~WatchListWidget() = default;
+WatchListWidget::~WatchListWidget()
+{
+    // Hiding the tree on the way out moves its scroll bar and commits an open
+    // editor; by then this is no longer a WatchListWidget to deliver them to.
+    varTree->verticalScrollBar()->disconnect(this);
+    varTree->disconnect(this);
+}
 
 void WatchListWidget::setupUi()
 {
