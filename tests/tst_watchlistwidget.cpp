@@ -1,6 +1,10 @@
 #include "hostfixture.h"
 
+#include "projectmodel.h"
 #include "projectmodelmanager.h"
+#include "simulatedtransfer.h"
+#include "softcomponentmodel.h"
+#include "symbolsynchrinizer.h"
 #include "safeprojectmodel.h"
 #include "abstractprojectmodel.h"
 #include "vartreewidget.h"
@@ -52,12 +56,17 @@ private slots:
     void deleteKeyBeatsApplicationShortcut();
     void pendingShowModeFollowsItsEntry_data();
     void pendingShowModeFollowsItsEntry();
+    void unseenEntriesSurvive_data();
+    void unseenEntriesSurvive();
+    void hostChangesResetTheTree_data();
+    void hostChangesResetTheTree();
     void destroyedWhileScrolledAndEditing();
     void vanishedWatchListIsLeftAlone_data();
     void vanishedWatchListIsLeftAlone();
 
 private:
     WatchListObject *list(const QString &name) const;
+    ProjectModel *projectModel() const;
     QStringList rowTexts() const;
     void typeInto(int row, const QString &text);
     void select(const QList<int> &rows);
@@ -75,6 +84,12 @@ void tst_WatchListWidget::cleanup()
 {
     widget.reset();
     host.reset();
+}
+
+ProjectModel *tst_WatchListWidget::projectModel() const
+{
+    return static_cast<ProjectModel *>(
+        ProjectModelManager::instance()->projectModel(project.toStdString(), false));
 }
 
 WatchListObject *tst_WatchListWidget::list(const QString &name) const
@@ -406,6 +421,89 @@ void tst_WatchListWidget::pendingShowModeFollowsItsEntry()
     QCOMPARE(tree->integerShowMode(w11), 2);
     // Neighbours keep the tree's default.
     QCOMPARE(tree->integerShowMode(w10 - 1), 10);
+}
+
+// In a list not loaded to its end, the empty last row stands for the next
+// entry, which the user has not seen.
+void tst_WatchListWidget::unseenEntriesSurvive_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("select all, Delete") << QStringLiteral("delete");
+    QTest::newRow("type into the last row") << QStringLiteral("type");
+    QTest::newRow("insert at the last row") << QStringLiteral("insert");
+}
+
+void tst_WatchListWidget::unseenEntriesSurvive()
+{
+    QFETCH(QString, operation);
+
+    QVERIFY(host->openProject(project, {QStringLiteral("Main")}));
+    const QStringList entries = numbered(QStringLiteral("D"), 200);
+    list(QStringLiteral("Main"))->setVariables(entries);
+    widget = std::make_unique<WatchListWidget>(QStringLiteral("Main"), project, nullptr);
+    widget->resize(600, 300);
+    widget->show();
+    QVERIFY(QTest::qWaitForWindowExposed(widget.get()));
+    const int loaded = widget->lastLoadedRow() + 1;
+    QVERIFY(loaded < 200);
+    const int placeholder = widget->tree()->topLevelItemCount() - 1;
+
+    QStringList expected = entries;
+    if (operation == QLatin1String("delete")) {
+        widget->tree()->selectAll();
+        widget->deleteSelectedRows();
+        expected = entries.mid(loaded);
+    } else if (operation == QLatin1String("type")) {
+        // Reaching the row by scrolling would page the entry in; a tall
+        // window or the keyboard reaches it without.
+        emit widget->tree()->variableChanged(placeholder, QStringLiteral("M7"));
+        expected.insert(placeholder, QStringLiteral("M7"));
+    } else {
+        select({placeholder});
+        widget->insertRowAtSelection();
+        expected.insert(placeholder, QString());
+    }
+    QCOMPARE(list(QStringLiteral("Main"))->variables(), expected);
+    widget->showVariable(expected.size() - 1);
+    QCOMPARE(rowTexts(), expected + QStringList{QString()});
+}
+
+void tst_WatchListWidget::hostChangesResetTheTree_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("resets");
+
+    QTest::newRow("online") << QStringLiteral("online") << 1;
+    QTest::newRow("online, then offline") << QStringLiteral("online offline") << 2;
+    QTest::newRow("symbols synchronised while offline") << QStringLiteral("sync") << 1;
+    QTest::newRow("soft-component comment") << QStringLiteral("comment") << 1;
+    QTest::newRow("two comments") << QStringLiteral("comment comment") << 2;
+}
+
+void tst_WatchListWidget::hostChangesResetTheTree()
+{
+    QFETCH(QString, change);
+    QFETCH(int, resets);
+
+    QVERIFY(host->openProject(project, {QStringLiteral("Main:D0,Y0")}));
+    widget = std::make_unique<WatchListWidget>(QStringLiteral("Main"), project, nullptr);
+    QSignalSpy spy(widget->tree(), &VarTreeWidget::treeReset);
+
+    int comments = 0;
+    for (const QString &step : change.split(QLatin1Char(' '))) {
+        if (step == QLatin1String("online"))
+            host->workbench().transfer()->setOnline(true);
+        else if (step == QLatin1String("offline"))
+            host->workbench().transfer()->setOnline(false);
+        else if (step == QLatin1String("sync"))
+            SymbolSynchrinizer::instance()->synchronize(SymbolSynchrinizer::SyncAll,
+                                                        project.toStdString());
+        else if (step == QLatin1String("comment"))
+            projectModel()->softComponentModel()->setComment(
+                QStringLiteral("D0"), QStringLiteral("Pressure %1").arg(++comments));
+    }
+    QCOMPARE(spy.count(), resets);
+    host->workbench().transfer()->setOnline(false);
 }
 
 void tst_WatchListWidget::destroyedWhileScrolledAndEditing()

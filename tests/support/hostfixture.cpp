@@ -37,11 +37,11 @@ PluginInterface *HostFixture::loadPlugin(QString *error)
 QString HostFixture::writeProject(const QString &projectName, const QStringList &watchLists) const
 {
     QJsonArray lists;
-    for (const QString &spec : watchLists) {
-        const QString name = spec.section(QLatin1Char(':'), 0, 0);
-        const QString entries = spec.section(QLatin1Char(':'), 1);
+    for (const QString &listText : watchLists) {
+        const QString name = listText.section(QLatin1Char(':'), 0, 0);
+        const QString entries = listText.section(QLatin1Char(':'), 1);
         QJsonArray array;
-        if (spec.contains(QLatin1Char(':'))) {
+        if (listText.contains(QLatin1Char(':'))) {
             for (const QString &entry : entries.split(QLatin1Char(',')))
                 array.append(entry);
         }

@@ -497,6 +497,7 @@ void VarTreeWidget::resetTree()
     else
         d->clearValues();
     d->updateTimer();
+    emit treeReset();
 }
 
 void VarTreeWidget::setIntegerShowMode(int row, int mode)

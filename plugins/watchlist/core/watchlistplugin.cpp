@@ -2,15 +2,25 @@
 
 #include "hostservices.h"
 #include "iapplication.h"
+#include "itoolwindowmanager.h"
+#include "modelcommands.h"
+#include "newwatchlistdlg.h"
+#include "renamewatchlistdlg.h"
 #include "solutionview.h"
 #include "viewhelper.h"
 #include "watchlistmodel.h"
 #include "watchlistmodelhandle.h"
+#include "watchlistobject.h"
+#include "watchlistwidget.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTextStream>
 
 namespace {
@@ -21,6 +31,22 @@ Solution::View *solutionView(IApplication *application)
 {
     return static_cast<Solution::View *>(
         HostServices::find(application, QStringLiteral("Solution.View")));
+}
+
+Solution::ViewHelper *viewHelper()
+{
+    return static_cast<Solution::ViewHelper *>(
+        HostServices::find(HostServices::application(), QStringLiteral("Solution.ViewHelper")));
+}
+
+IToolWindowManager *toolWindows(IApplication *application)
+{
+    return static_cast<IToolWindowManager *>(application->getManager(QStringLiteral("toolWindow")));
+}
+
+QString windowIdOf(const QString &name)
+{
+    return QStringLiteral("watchlist.") + name;
 }
 
 } // namespace
@@ -104,7 +130,17 @@ WatchListModelHandle WatchListPlugin::findWatchListModel() const
     return WatchListModelHandle::find(HostServices::currentProjectName(application));
 }
 
+bool WatchListPlugin::isStillCurrent(const WatchListModelHandle &model) const
+{
+    return findWatchListModel().model() == model.model();
+}
+
 void WatchListPlugin::addWatchListNode(const QString &name)
+{
+    addWatchListNode(name, currentFolderPath());
+}
+
+void WatchListPlugin::addWatchListNode(const QString &name, const QString &folder)
 {
     NodeInfo info;
     info.expanded = 0;
@@ -112,9 +148,9 @@ void WatchListPlugin::addWatchListNode(const QString &name)
     info.name = name;
     info.text = name;
     info.data.insert(QStringLiteral("isWatchList"), true);
-    info.data.insert(QStringLiteral("FileName"), QString(folderPath + QLatin1Char('.') + name));
+    info.data.insert(QStringLiteral("FileName"), QString(folder + QLatin1Char('.') + name));
     info.data.insert(QStringLiteral("MimeType"), QStringLiteral("TYPE.WATCHLIST"));
-    solutionView(application)->addNode(folderPath, info, 0);
+    solutionView(application)->addNode(folder, info, 0);
 }
 
 void WatchListPlugin::onProjectOpened(QString projectName,
@@ -138,36 +174,218 @@ void WatchListPlugin::onProjectOpened(QString projectName,
 
     const QString previousFolderPath = folderPath;
     folderPath = projectName + QLatin1Char('.') + folder.name;
+    folderPaths.insert(projectKey, folderPath);
     const QStringList names = model->getWatchListNames();
     for (const QString &name : names)
-        addWatchListNode(name);
+        addWatchListNode(name, folderPath);
 
     // A project opened in the background keeps the commands on the current one.
     if (!info.isCurrent)
         folderPath = previousFolderPath;
 }
 
-void WatchListPlugin::onProjectClosed() {}
+void WatchListPlugin::onProjectClosed()
+{
+    const WatchListModelHandle model = findWatchListModel();
+    if (!model)
+        return;
+    const QStringList names = model->getWatchListNames();
+    for (const QString &name : names)
+        closeWatchList(name);
+    folderPaths.remove(model.projectName());
+}
 
 void WatchListPlugin::onNodeEvent(QString path, Solution::NodeEvent event, QVariant param)
 {
-    Q_UNUSED(path)
-    Q_UNUSED(event)
     Q_UNUSED(param)
+    const bool isWatchList =
+        solutionView(application)->nodeData(path, QStringLiteral("isWatchList"), false).toBool();
+    const bool isFolder = path == currentFolderPath();
+    if (!isWatchList && !isFolder)
+        return;
+
+    currentName = path.section(QLatin1Char('.'), -1);
+    if (event == Solution::NodeContextMenu)
+        (isFolder ? folderMenu : watchListMenu)->exec(QCursor::pos());
+    else if (event == Solution::NodeActivated && !isFolder)
+        openWatchList(currentName);
 }
 
-void WatchListPlugin::onActionEdit() {}
+void WatchListPlugin::onActionEdit()
+{
+    openWatchList(currentName);
+}
 
-void WatchListPlugin::onActionInsert() {}
+void WatchListPlugin::onActionInsert()
+{
+    const WatchListModelHandle model = findWatchListModel();
+    if (!model)
+        return;
+    NewWatchListDlg dialog(model.model());
+    if (dialog.exec() != QDialog::Accepted || !isStillCurrent(model))
+        return;
+    const QString name = dialog.getName();
+    addWatchListNode(name);
+    openWatchList(name);
 
-void WatchListPlugin::onActionRemove() {}
+    if (WatchListObject *list = model->getObject(name); viewHelper() && list)
+        viewHelper()->pushCommand(new ModelInsertCommand(list, model.model()));
+}
 
-void WatchListPlugin::onActionRename() {}
+void WatchListPlugin::onActionRemove()
+{
+    const WatchListModelHandle model = findWatchListModel();
+    if (!model)
+        return;
+    const int answer = QMessageBox::question(nullptr,
+                                             tr("Tip"),
+                                             tr("Sure to remove this watchlist?"),
+                                             tr("Yes"),
+                                             tr("No"),
+                                             QString(),
+                                             0,
+                                             -1);
+    if (answer != 0 || !isStillCurrent(model))
+        return;
+
+    if (WatchListObject *list = model->getObject(currentName); viewHelper() && list)
+        viewHelper()->pushCommand(new ModelRemoveCommand(list, model.model()));
+    doRemoveWatchList(currentName);
+}
+
+void WatchListPlugin::onActionRename()
+{
+    const WatchListModelHandle model = findWatchListModel();
+    if (!model)
+        return;
+    RenameWatchListDlg dialog(currentName, model.model());
+    if (dialog.exec() != QDialog::Accepted || !isStillCurrent(model))
+        return;
+    const QString newName = dialog.getName();
+
+    if (WatchListObject *list = model->getObject(currentName); viewHelper() && list)
+        viewHelper()->pushCommand(new ModelRenameCommand(list, model.model(), currentName, newName));
+    doRenameWatchList(currentName, newName);
+}
+
+void WatchListPlugin::doRemoveWatchList(const QString &name)
+{
+    const WatchListModelHandle model = findWatchListModel();
+    if (model && model->removeWatchList(name))
+        closeWatchList(name);
+}
+
+void WatchListPlugin::doRenameWatchList(const QString &oldName, const QString &newName)
+{
+    const WatchListModelHandle model = findWatchListModel();
+    if (!model || oldName == newName)
+        return;
+    if (model->renameWatchList(oldName, newName))
+        applyWatchListRename(oldName, newName);
+}
 
 void WatchListPlugin::onCommandExecuted(QString type, QString subModel, QString path, QString param)
 {
-    Q_UNUSED(type)
-    Q_UNUSED(subModel)
-    Q_UNUSED(path)
-    Q_UNUSED(param)
+    const WatchListModelHandle model = findWatchListModel();
+    if (!model || subModel.toStdString() != model->name())
+        return;
+
+    if (type == QLatin1String(ModelStack::Insert)) {
+        if (WatchListObject *list = model->getObject(path.toUInt(nullptr, 10)))
+            addWatchListNode(list->getName());
+    } else if (type == QLatin1String(ModelStack::Remove)) {
+        QJsonParseError error;
+        const QJsonDocument step = QJsonDocument::fromJson(param.toUtf8(), &error);
+        if (!step.isNull() && error.error == QJsonParseError::NoError && step.isObject())
+            closeWatchList(step.object().value(QStringLiteral("NAME")).toString());
+    } else if (type == QLatin1String(ModelStack::Rename)) {
+        const QStringList names = param.split(QLatin1String(ModelStack::Separator),
+                                              Qt::KeepEmptyParts,
+                                              Qt::CaseSensitive);
+        if (names.size() == 2)
+            applyWatchListRename(names.at(0), names.at(1));
+    }
+}
+
+WatchListWidget *WatchListPlugin::openWatchList(const QString &name)
+{
+    const WatchListModelHandle model = findWatchListModel();
+    if (!model)
+        return nullptr;
+    IToolWindowManager *windows = toolWindows(application);
+    const QString id = windowIdOf(name);
+    QWidget *widget = windows->toolWindowWidget(id);
+    auto existing = qobject_cast<WatchListWidget *>(widget);
+    if (existing && existing->getProjectName() != model.projectName()) {
+        // One window per name: the same-named list of another project makes room.
+        windows->removeToolWindow(existing);
+        widget = nullptr;
+    }
+    if (!widget) {
+        if (!model->getObject(name))
+            return nullptr;
+        auto created = new WatchListWidget(name, model.projectName(), application->mainWindow());
+        if (!windows->addToolWindow(Qt::BottomDockWidgetArea,
+                                    created,
+                                    id,
+                                    tr("Watch List_") + name,
+                                    false,
+                                    {},
+                                    {})) {
+            delete created;
+            return nullptr;
+        }
+        windows->placeToolWindow(id, QStringLiteral("orvane.CompileOutPut"));
+        widget = created;
+    }
+    windows->showToolWindow(id, true);
+    return qobject_cast<WatchListWidget *>(widget);
+}
+
+void WatchListPlugin::closeWatchList(const QString &name)
+{
+    Solution::View *view = solutionView(application);
+    toolWindows(application)->removeToolWindow(ownWindow(name));
+    view->removeNode(nodePath(name), true);
+}
+
+QString WatchListPlugin::currentFolderPath() const
+{
+    const QString projectKey =
+        HostServices::currentProjectName(application).section(QLatin1Char('.'), 0, 0);
+    return folderPaths.value(projectKey, folderPath);
+}
+
+QString WatchListPlugin::nodePath(const QString &name) const
+{
+    return currentFolderPath() + QLatin1Char('.') + name;
+}
+
+WatchListWidget *WatchListPlugin::ownWindow(const QString &name) const
+{
+    auto widget = qobject_cast<WatchListWidget *>(
+        toolWindows(application)->toolWindowWidget(windowIdOf(name)));
+    if (widget && widget->getProjectName() != HostServices::currentProjectName(application))
+        return nullptr;
+    return widget;
+}
+
+void WatchListPlugin::applyWatchListRename(const QString &oldName, const QString &newName)
+{
+    if (WatchListWidget *widget = ownWindow(oldName)) {
+        toolWindows(application)->renameToolWindow(windowIdOf(oldName),
+                                                   windowIdOf(newName),
+                                                   tr("Watch List_") + newName);
+        widget->setWatchListName(newName);
+    }
+
+    // The new node takes the old one's place among its siblings.
+    Solution::View *view = solutionView(application);
+    const QString folder = currentFolderPath();
+    const QString oldPath = nodePath(oldName);
+    addWatchListNode(newName, folder);
+    const int oldIndex = view->nodeIndex(oldPath);
+    const int newIndex = view->nodeIndex(nodePath(newName));
+    view->moveNode(folder, oldIndex, newIndex);
+    view->removeNode(oldPath, true);
 }

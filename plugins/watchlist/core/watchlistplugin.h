@@ -3,6 +3,7 @@
 #include "plugininterface.h"
 #include "solutiontypes.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -10,6 +11,7 @@ class IApplication;
 class QAction;
 class QMenu;
 class WatchListModelHandle;
+class WatchListWidget;
 
 class WatchListPlugin : public PluginInterface
 {
@@ -36,7 +38,20 @@ private slots:
 
 private:
     void addWatchListNode(const QString &name);
+    void addWatchListNode(const QString &name, const QString &folder);
     WatchListModelHandle findWatchListModel() const;
+    // Whether the model an operation started with is still the current
+    // project's, after a modal dialog gave the host time to close it.
+    bool isStillCurrent(const WatchListModelHandle &model) const;
+    void doRemoveWatchList(const QString &name);
+    void doRenameWatchList(const QString &oldName, const QString &newName);
+    WatchListWidget *openWatchList(const QString &name);
+    void closeWatchList(const QString &name);
+    void applyWatchListRename(const QString &oldName, const QString &newName);
+    QString currentFolderPath() const;
+    QString nodePath(const QString &name) const;
+    // The window of that watch list if it shows the current project's list.
+    WatchListWidget *ownWindow(const QString &name) const;
 
     QMenu *folderMenu = nullptr;
     QAction *actionInsert = nullptr;
@@ -47,4 +62,8 @@ private:
     IApplication *application = nullptr;
     QString folderPath;
     QString currentName;
+    // The "Watch List" folder of every open project, by project key: the
+    // nodes of a project are found under its own folder whichever project
+    // was opened last.
+    QHash<QString, QString> folderPaths;
 };

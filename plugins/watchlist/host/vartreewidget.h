@@ -56,6 +56,8 @@ public:
 
 signals:
     void variableChanged(int row, const QString &text);
+    // resetTree() has rebuilt the value display.
+    void treeReset();
 
 protected:
     // Typing on any cell of a row edits the row's name.

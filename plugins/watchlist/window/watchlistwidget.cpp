@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QItemSelectionModel>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -209,6 +210,13 @@ void WatchListWidget::onVariableChanged(int rowIndex, QString varFullName)
     if (rowIndex == list->getCount()) {
         list->appendVariable(varFullName);
         varTree->setRowCount(list->getCount() + 1);
+    } else if (rowIndex > lastLoadedRow()) {
+        // The empty last row of a list not loaded to its end stands for an
+        // entry the user has not seen: keep that entry, below the typed one.
+        list->insertVariable(rowIndex, varFullName);
+        shiftPendingShowModes(rowIndex, +1);
+        varTree->setRowCount(rowIndex + 2);
+        refreshRow(rowIndex);
     } else {
         list->setVariableName(rowIndex, varFullName);
     }
@@ -216,12 +224,13 @@ void WatchListWidget::onVariableChanged(int rowIndex, QString varFullName)
 
 QVector<int> WatchListWidget::selectedRows() const
 {
+    // The selection model knows each row; asking the tree item by item costs
+    // a search per item in a long list.
     QVector<int> rows;
-    const QList<QTreeWidgetItem *> items = varTree->selectedItems();
-    for (QTreeWidgetItem *item : items) {
-        const int row = varTree->indexOfTopLevelItem(item);
-        if (row != -1)
-            rows.append(row);
+    const QModelIndexList indexes = varTree->selectionModel()->selectedIndexes();
+    for (const QModelIndex &index : indexes) {
+        if (index.column() == 0 && !index.parent().isValid())
+            rows.append(index.row());
     }
     return rows;
 }
@@ -244,13 +253,14 @@ void WatchListWidget::insertRowAtSelection()
     const int n = list->getCount();
     for (int i = n - 1; i > r && i > 0; --i) {
         const int j = i - 1;
+        list->setVariableName(i, list->getVariableName(j));
+        if (i >= varTree->topLevelItemCount())
+            continue;
         QMap<QString, QMap<QString, QVariant>> states;
         if (QTreeWidgetItem *item = varTree->topLevelItem(j))
             varTree->saveItemStates(item, states);
-        list->setVariableName(i, list->getVariableName(j));
         refreshRow(i);
-        if (QTreeWidgetItem *item = varTree->topLevelItem(i))
-            varTree->restoreItemStates(item, states);
+        varTree->restoreItemStates(varTree->topLevelItem(i), states);
     }
     list->setVariableName(r, QString());
     refreshRow(r);
@@ -268,13 +278,17 @@ void WatchListWidget::deleteSelectedRows()
     const Lookup list = findWatchListObject();
     if (!list)
         return;
+    // The empty last row of a list not loaded to its end stands for an entry
+    // the user has not seen yet; it is not deleted.
+    const int lastLoaded = lastLoadedRow();
+    QVector<int> removed;
     for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
-        if (list->removeVariable(*row)) {
+        if (*row <= lastLoaded && list->removeVariable(*row)) {
             varTree->removeRow(*row);
-            pendingShowModes.remove(*row);
-            shiftPendingShowModes(*row + 1, -1);
+            removed.prepend(*row);
         }
     }
+    dropPendingShowModes(removed);
 }
 
 void WatchListWidget::appendVariableRow(const QString &name, int showMode)
@@ -284,6 +298,20 @@ void WatchListWidget::appendVariableRow(const QString &name, int showMode)
         return;
     list->appendVariable(name);
     pendingShowModes.insert(list->getCount() - 1, showMode);
+}
+
+void WatchListWidget::dropPendingShowModes(const QVector<int> &removedRows)
+{
+    if (pendingShowModes.isEmpty() || removedRows.isEmpty())
+        return;
+    QMap<int, int> kept;
+    for (auto it = pendingShowModes.cbegin(); it != pendingShowModes.cend(); ++it) {
+        const auto below = std::lower_bound(removedRows.cbegin(), removedRows.cend(), it.key());
+        if (below != removedRows.cend() && *below == it.key())
+            continue;
+        kept.insert(it.key() - int(below - removedRows.cbegin()), it.value());
+    }
+    pendingShowModes.swap(kept);
 }
 
 void WatchListWidget::shiftPendingShowModes(int from, int delta)

@@ -60,6 +60,8 @@ private:
     void connectHost();
     // Keeps pending show modes with their entries when rows move.
     void shiftPendingShowModes(int from, int delta);
+    // removedRows ascending, as they stood before the delete.
+    void dropPendingShowModes(const QVector<int> &removedRows);
 
     QMenu *contextMenu = nullptr;
     VarTreeWidget *varTree = nullptr;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+class QWidget;
+
+// Acts on modal dialogs and pop-up menus from inside the nested event loop
+// that runs them. Queue the steps before the call that opens them; each runs
+// once, on the first active modal widget (or pop-up) of its class. Record
+// what you see in captured variables and assert in the test body.
+class ModalDriver : public QObject
+{
+public:
+    using Action = std::function<void(QWidget *)>;
+
+    explicit ModalDriver(QObject *parent = nullptr);
+    ~ModalDriver() override;
+
+    void onNext(const char *className, Action action);
+    bool allHandled() const { return m_steps.isEmpty(); }
+    // A modal widget of another class than the next step's, seen and rejected.
+    QByteArray unexpected() const { return m_unexpected; }
+
+private:
+    void poll();
+
+    struct Step
+    {
+        QByteArray className;
+        Action action;
+    };
+    QList<Step> m_steps;
+    QTimer m_timer;
+    QElapsedTimer m_waiting;
+    QByteArray m_unexpected;
+};

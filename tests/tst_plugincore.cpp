@@ -1,0 +1,609 @@
+#include "hostfixture.h"
+#include "modaldriver.h"
+
+#include "abstractprojectmodel.h"
+#include "itoolwindowmanager.h"
+#include "plugininterface.h"
+#include "projectundostacks.h"
+#include "projectmodelmanager.h"
+#include "safeprojectmodel.h"
+#include "solutiontree.h"
+#include "toolwindowmanager.h"
+#include "vartreewidget.h"
+#include "viewhelper.h"
+#include "watchlistmodel.h"
+#include "watchlistobject.h"
+#include "workbench.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUndoStack>
+
+#include <memory>
+
+namespace {
+
+const QString folder = QStringLiteral("Demo.Watch List");
+
+// What a user sees of the watch lists: the folder's children, the open
+// watch-list windows, and what the project holds.
+struct State
+{
+    QStringList nodes;
+    QStringList windows;
+    QStringList lists;
+
+    bool operator==(const State &other) const
+    {
+        return nodes == other.nodes && windows == other.windows && lists == other.lists;
+    }
+};
+
+QString describe(const State &state)
+{
+    return QStringLiteral("nodes [%1] windows [%2] lists [%3]")
+        .arg(state.nodes.join(QLatin1Char(',')),
+             state.windows.join(QLatin1Char(',')),
+             state.lists.join(QLatin1Char(',')));
+}
+
+char *toString(const State &state)
+{
+    return qstrdup(qPrintable(describe(state)));
+}
+
+// Nodes that come back through undo are appended, wherever they stood.
+State unordered(State state)
+{
+    state.nodes.sort();
+    return state;
+}
+
+QAbstractButton *buttonWithText(QWidget *parent, const QString &text)
+{
+    for (QAbstractButton *button : parent->findChildren<QAbstractButton *>()) {
+        if (button->text() == text && button->isVisible())
+            return button;
+    }
+    return nullptr;
+}
+
+ModalDriver::Action choose(const QString &text)
+{
+    return [text](QWidget *widget) {
+        auto menu = static_cast<QMenu *>(widget);
+        for (QAction *action : menu->actions()) {
+            if (action->text() == text) {
+                menu->setActiveAction(action);
+                QTest::keyClick(menu, Qt::Key_Return);
+                return;
+            }
+        }
+        menu->close();
+    };
+}
+
+ModalDriver::Action click(const QString &buttonText)
+{
+    return [buttonText](QWidget *widget) {
+        if (QAbstractButton *button = buttonWithText(widget, buttonText))
+            QTest::mouseClick(button, Qt::LeftButton);
+        else
+            static_cast<QDialog *>(widget)->reject();
+    };
+}
+
+ModalDriver::Action enterName(const QString &name)
+{
+    return [name](QWidget *dialog) {
+        dialog->findChild<QLineEdit *>()->setText(name);
+        click(QStringLiteral("OK"))(dialog);
+    };
+}
+
+} // namespace
+
+class tst_PluginCore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void typicalRoad();
+    void renameKeepsPlaceAndWindow();
+    void removeAnsweredNo();
+    void undoRedoRestores_data();
+    void undoRedoRestores();
+    void nodeEvents_data();
+    void nodeEvents();
+    void undoSteps_data();
+    void undoSteps();
+    void projectClosedWhileAsking_data();
+    void projectClosedWhileAsking();
+    void randomWalk();
+
+private:
+    State state() const;
+    WatchListModel *model(const QString &project = QStringLiteral("Demo")) const;
+    QUndoStack *undoStack() const { return host->workbench().undoStack(QStringLiteral("Demo")); }
+    Solution::View *view() const { return host->workbench().solutionTree(); }
+    QWidget *window(const QString &name) const;
+    void rightClick(const QString &path);
+    void doubleClick(const QString &path);
+    // Names the node the next action works on, without a menu.
+    void select(const QString &name);
+    void invoke(const char *slot);
+
+    std::unique_ptr<HostFixture> host;
+    std::unique_ptr<ModalDriver> driver;
+    PluginInterface *plugin = nullptr;
+};
+
+void tst_PluginCore::init()
+{
+    host = std::make_unique<HostFixture>();
+    driver = std::make_unique<ModalDriver>();
+    plugin = host->loadPlugin();
+    QVERIFY(plugin);
+    QVERIFY(host->openProject(QStringLiteral("Demo"),
+                              {QStringLiteral("Motor:D0,D1"),
+                               QStringLiteral("Pump:M0,X10,D100"),
+                               QStringLiteral("Valve")}));
+    host->workbench().mainWindow()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(host->workbench().mainWindow()));
+    host->workbench().solutionTree()->treeWidget()->expandAll();
+}
+
+void tst_PluginCore::cleanup()
+{
+    QVERIFY2(driver->allHandled(), "a queued dialog step never ran");
+    QVERIFY2(driver->unexpected().isEmpty(), driver->unexpected().constData());
+    driver.reset();
+    host.reset();
+}
+
+WatchListModel *tst_PluginCore::model(const QString &project) const
+{
+    SafeProjectModel guard(
+        ProjectModelManager::instance()->projectModel(project.toStdString(), false));
+    return guard ? qobject_cast<WatchListModel *>(guard->subModel("WatchListModel")) : nullptr;
+}
+
+State tst_PluginCore::state() const
+{
+    State state;
+    state.nodes = view()->childNodes(folder);
+    auto windows = static_cast<IToolWindowManager *>(
+        host->workbench().toolWindows());
+    for (const QString &id : windows->toolWindowIds()) {
+        if (id.startsWith(QLatin1String("watchlist.")))
+            state.windows.append(id);
+    }
+    state.windows.sort();
+    if (WatchListModel *lists = model())
+        state.lists = lists->getWatchListNames();
+    return state;
+}
+
+QWidget *tst_PluginCore::window(const QString &name) const
+{
+    auto windows = static_cast<IToolWindowManager *>(host->workbench().toolWindows());
+    return windows->toolWindowWidget(QStringLiteral("watchlist.") + name);
+}
+
+void tst_PluginCore::rightClick(const QString &path)
+{
+    QTreeWidget *tree = host->workbench().solutionTree()->treeWidget();
+    const QPoint center = tree->visualItemRect(host->workbench().solutionTree()->item(path)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, center, tree->viewport()->mapToGlobal(center));
+    QApplication::sendEvent(tree->viewport(), &event);
+}
+
+void tst_PluginCore::doubleClick(const QString &path)
+{
+    QTreeWidget *tree = host->workbench().solutionTree()->treeWidget();
+    const QPoint center = tree->visualItemRect(host->workbench().solutionTree()->item(path)).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, center);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, center);
+}
+
+void tst_PluginCore::select(const QString &name)
+{
+    emit view()->nodeEvent(folder + QLatin1Char('.') + name, Solution::NodeSelected, QVariant());
+}
+
+void tst_PluginCore::invoke(const char *slot)
+{
+    QVERIFY(QMetaObject::invokeMethod(plugin, slot));
+}
+
+void tst_PluginCore::typicalRoad()
+{
+    const int steps = undoStack()->count();
+    driver->onNext("QMenu", choose(QStringLiteral("Add Watch List")));
+    driver->onNext("NewWatchListDlg", enterName(QStringLiteral("Conveyor")));
+    rightClick(folder);
+    QVERIFY(driver->allHandled());
+
+    QCOMPARE(state().nodes,
+             (QStringList{QStringLiteral("Motor"),
+                          QStringLiteral("Pump"),
+                          QStringLiteral("Valve"),
+                          QStringLiteral("Conveyor")}));
+    QCOMPARE(undoStack()->count(), steps + 1);
+    auto widget = window(QStringLiteral("Conveyor"));
+    QVERIFY(widget);
+    QTRY_VERIFY(widget->isVisible());
+    QDockWidget *dock = host->workbench().toolWindows()->dockWidget(
+        QStringLiteral("watchlist.Conveyor"));
+    QCOMPARE(dock->windowTitle(), QStringLiteral("Watch List_Conveyor"));
+    QCOMPARE(host->workbench().mainWindow()->dockWidgetArea(dock), Qt::BottomDockWidgetArea);
+    QVERIFY(host->workbench()
+                .mainWindow()
+                ->tabifiedDockWidgets(dock)
+                .contains(host->workbench().toolWindows()->dockWidget(
+                    QStringLiteral("orvane.CompileOutPut"))));
+
+    // The new window shows one empty row; typing into it stores an entry.
+    auto tree = widget->findChild<VarTreeWidget *>();
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    tree->setCurrentItem(tree->topLevelItem(0));
+    QTest::keyClick(tree, Qt::Key_F2);
+    QPointer<QLineEdit> editor;
+    QTRY_VERIFY((editor = tree->viewport()->findChild<QLineEdit *>()) && editor->isVisible());
+    QTest::keyClicks(editor, QStringLiteral("D100"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!editor);
+    QCOMPARE(model()->getObject(QStringLiteral("Conveyor"))->variables(),
+             QStringList{QStringLiteral("D100")});
+    QCOMPARE(tree->topLevelItemCount(), 2);
+
+    // Opening it again shows the same window.
+    doubleClick(folder + QStringLiteral(".Conveyor"));
+    QCOMPARE(window(QStringLiteral("Conveyor")), widget);
+}
+
+void tst_PluginCore::renameKeepsPlaceAndWindow()
+{
+    doubleClick(folder + QStringLiteral(".Pump"));
+    QWidget *pump = window(QStringLiteral("Pump"));
+    QVERIFY(pump);
+
+    driver->onNext("QMenu", choose(QStringLiteral("Rename Watch List")));
+    driver->onNext("RenameWatchListDlg", enterName(QStringLiteral("Fan")));
+    rightClick(folder + QStringLiteral(".Pump"));
+
+    const State after = state();
+    QCOMPARE(after.nodes,
+             (QStringList{QStringLiteral("Motor"), QStringLiteral("Fan"), QStringLiteral("Valve")}));
+    QCOMPARE(after.windows, QStringList{QStringLiteral("watchlist.Fan")});
+    QCOMPARE(window(QStringLiteral("Fan")), pump);
+    QCOMPARE(pump->metaObject()->className(), "WatchListWidget");
+    QCOMPARE(host->workbench().toolWindows()->dockWidget(QStringLiteral("watchlist.Fan"))->windowTitle(),
+             QStringLiteral("Watch List_Fan"));
+    QCOMPARE(view()->nodeData(folder + QStringLiteral(".Fan"), QStringLiteral("FileName"), QVariant())
+                 .toString(),
+             folder + QStringLiteral(".Fan"));
+    // The window reads the renamed list.
+    auto tree = pump->findChild<VarTreeWidget *>();
+    QCOMPARE(tree->getItemData(tree->topLevelItem(2), 0), QStringLiteral("D100"));
+}
+
+void tst_PluginCore::removeAnsweredNo()
+{
+    doubleClick(folder + QStringLiteral(".Valve"));
+    const State before = state();
+    const int steps = undoStack()->count();
+    driver->onNext("QMenu", choose(QStringLiteral("Remove Watch List")));
+    driver->onNext("QMessageBox", click(QStringLiteral("No")));
+    rightClick(folder + QStringLiteral(".Valve"));
+    QCOMPARE(state(), before);
+    QCOMPARE(undoStack()->count(), steps);
+}
+
+void tst_PluginCore::undoRedoRestores_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("add") << QStringLiteral("add");
+    QTest::newRow("rename") << QStringLiteral("rename");
+    QTest::newRow("remove") << QStringLiteral("remove");
+}
+
+void tst_PluginCore::undoRedoRestores()
+{
+    QFETCH(QString, command);
+    doubleClick(folder + QStringLiteral(".Pump"));
+    const State before = state();
+    const QStringList pumpEntries = model()->getObject(QStringLiteral("Pump"))->variables();
+
+    if (command == QLatin1String("add")) {
+        driver->onNext("NewWatchListDlg", enterName(QStringLiteral("Extra")));
+        invoke("onActionInsert");
+    } else if (command == QLatin1String("rename")) {
+        select(QStringLiteral("Pump"));
+        driver->onNext("RenameWatchListDlg", enterName(QStringLiteral("Fan")));
+        invoke("onActionRename");
+    } else {
+        select(QStringLiteral("Pump"));
+        driver->onNext("QMessageBox", click(QStringLiteral("Yes")));
+        invoke("onActionRemove");
+    }
+    const State after = unordered(state());
+    QVERIFY(!(after == unordered(before)));
+
+    undoStack()->undo();
+    State undone = unordered(state());
+    // An undone add or remove does not reopen or keep a window: only the
+    // windows of lists that exist remain.
+    if (command == QLatin1String("remove"))
+        undone.windows.append(QStringLiteral("watchlist.Pump"));
+    undone.windows.sort();
+    QCOMPARE(undone, unordered(before));
+    if (command != QLatin1String("add"))
+        QCOMPARE(model()->getObject(QStringLiteral("Pump"))->variables(), pumpEntries);
+
+    // Redo brings the node back, not the window that the action opened.
+    State redone = after;
+    if (command == QLatin1String("add"))
+        redone.windows.removeOne(QStringLiteral("watchlist.Extra"));
+    undoStack()->redo();
+    QCOMPARE(unordered(state()), redone);
+    undoStack()->undo();
+    undoStack()->redo();
+    QCOMPARE(unordered(state()), redone);
+}
+
+void tst_PluginCore::nodeEvents_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("event");
+    QTest::addColumn<QStringList>("menu");
+    QTest::addColumn<QStringList>("windows");
+
+    const QStringList none;
+    QTest::newRow("menu on the folder") << folder << 2 << QStringList{QStringLiteral("Add Watch List")}
+                                        << none;
+    QTest::newRow("menu on a watch list")
+        << folder + QStringLiteral(".Pump") << 2
+        << QStringList{QStringLiteral("Edit Watch List"),
+                       QStringLiteral("Rename Watch List"),
+                       QStringLiteral("Remove Watch List")}
+        << none;
+    QTest::newRow("open a watch list") << folder + QStringLiteral(".Pump") << 1 << none
+                                       << QStringList{QStringLiteral("watchlist.Pump")};
+    QTest::newRow("open the folder") << folder << 1 << none << none;
+    QTest::newRow("menu on the project") << QStringLiteral("Demo") << 2 << none << none;
+    QTest::newRow("open the project") << QStringLiteral("Demo") << 1 << none << none;
+    QTest::newRow("unknown node") << QStringLiteral("Demo.Programs.MAIN") << 2 << none << none;
+    QTest::newRow("selection") << folder + QStringLiteral(".Pump") << 3 << none << none;
+}
+
+void tst_PluginCore::nodeEvents()
+{
+    QFETCH(QString, path);
+    QFETCH(int, event);
+    QFETCH(QStringList, menu);
+    QFETCH(QStringList, windows);
+
+    QStringList shown;
+    if (!menu.isEmpty()) {
+        driver->onNext("QMenu", [&shown](QWidget *widget) {
+            for (const QAction *action : widget->actions())
+                shown.append(action->text());
+            static_cast<QMenu *>(widget)->close();
+        });
+    }
+    emit view()->nodeEvent(path, Solution::NodeEvent(event), QVariant());
+    QCOMPARE(shown, menu);
+    QCOMPARE(state().windows, windows);
+}
+
+void tst_PluginCore::undoSteps_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("subModel");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("param");
+    QTest::addColumn<QStringList>("nodes");
+
+    const QString insert = QStringLiteral("PROJECT_MODEL_STACK_INSERT");
+    const QString remove = QStringLiteral("PROJECT_MODEL_STACK_REMOVE");
+    const QString rename = QStringLiteral("PROJECT_MODEL_STACK_RENAME");
+    const QString watchLists = QStringLiteral("WatchListModel");
+    const QStringList unchanged{QStringLiteral("Motor"), QStringLiteral("Pump"), QStringLiteral("Valve")};
+
+    // The model holds a fourth list, Extra, that has no node yet.
+    QTest::newRow("insert adds the node of that index")
+        << insert << watchLists << QStringLiteral("3") << QString()
+        << unchanged + QStringList{QStringLiteral("Extra")};
+    QTest::newRow("insert, index out of range") << insert << watchLists << QStringLiteral("4")
+                                                << QString() << unchanged;
+    QTest::newRow("insert, not a number reads index 0, whose node exists")
+        << insert << watchLists << QStringLiteral("x") << QString() << unchanged;
+    QTest::newRow("insert for another sub-model")
+        << insert << QStringLiteral("SoftComponentModel") << QStringLiteral("3") << QString()
+        << unchanged;
+    QTest::newRow("remove") << remove << watchLists << QString()
+                            << QStringLiteral("{\"NAME\":\"Pump\"}")
+                            << QStringList{QStringLiteral("Motor"), QStringLiteral("Valve")};
+    QTest::newRow("remove, not JSON") << remove << watchLists << QString()
+                                      << QStringLiteral("NAME=Pump") << unchanged;
+    QTest::newRow("remove, JSON array") << remove << watchLists << QString()
+                                        << QStringLiteral("[\"Pump\"]") << unchanged;
+    QTest::newRow("remove, truncated JSON") << remove << watchLists << QString()
+                                            << QStringLiteral("{\"NAME\":\"Pump\"") << unchanged;
+    QTest::newRow("rename") << rename << watchLists << QString()
+                            << QStringLiteral("Pump[*PROJECT_MODEL_STACK*]Fan")
+                            << QStringList{QStringLiteral("Motor"),
+                                           QStringLiteral("Fan"),
+                                           QStringLiteral("Valve")};
+    QTest::newRow("rename, no separator") << rename << watchLists << QString()
+                                          << QStringLiteral("Pump Fan") << unchanged;
+    QTest::newRow("rename, two separators")
+        << rename << watchLists << QString()
+        << QStringLiteral("Pump[*PROJECT_MODEL_STACK*]Fan[*PROJECT_MODEL_STACK*]Gas") << unchanged;
+    QTest::newRow("unknown type") << QStringLiteral("PROJECT_MODEL_STACK_MOVE") << watchLists
+                                  << QStringLiteral("1") << QString() << unchanged;
+    QTest::newRow("type in lower case") << QStringLiteral("project_model_stack_insert")
+                                        << watchLists << QStringLiteral("1") << QString()
+                                        << unchanged;
+}
+
+void tst_PluginCore::undoSteps()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, subModel);
+    QFETCH(QString, path);
+    QFETCH(QString, param);
+    QFETCH(QStringList, nodes);
+
+    QVERIFY(model()->appendWatchList(QStringLiteral("Extra")));
+    Solution::ViewHelper *helper = host->workbench().undoStacks();
+    emit helper->commandExecuted(type, subModel, path, param);
+    QCOMPARE(view()->childNodes(folder), nodes);
+}
+
+// The host may close the project while a question or a name dialog waits
+// for the user; the answer must then touch nothing, in no project.
+void tst_PluginCore::projectClosedWhileAsking_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QByteArray>("dialog");
+    QTest::addColumn<QString>("answer");
+
+    QTest::newRow("remove") << QStringLiteral("onActionRemove") << QByteArray("QMessageBox")
+                            << QStringLiteral("Yes");
+    QTest::newRow("rename") << QStringLiteral("onActionRename") << QByteArray("RenameWatchListDlg")
+                            << QStringLiteral("Gas");
+    QTest::newRow("add") << QStringLiteral("onActionInsert") << QByteArray("NewWatchListDlg")
+                         << QStringLiteral("Pump2");
+}
+
+void tst_PluginCore::projectClosedWhileAsking()
+{
+    QFETCH(QString, action);
+    QFETCH(QByteArray, dialog);
+    QFETCH(QString, answer);
+
+    // A second project with a list of the same name becomes current when Demo closes.
+    QVERIFY(host->openProject(QStringLiteral("Other"), {QStringLiteral("Pump:Y0")}));
+    host->workbench().setCurrentProject(QStringLiteral("Demo"));
+    doubleClick(folder + QStringLiteral(".Pump"));
+    select(QStringLiteral("Pump"));
+
+    driver->onNext(dialog.constData(), [this, answer](QWidget *widget) {
+        host->workbench().closeProject(QStringLiteral("Demo"));
+        if (qobject_cast<QMessageBox *>(widget))
+            click(answer)(widget);
+        else
+            enterName(answer)(widget);
+    });
+    invoke(action.toLatin1().constData());
+
+    QCOMPARE(host->workbench().projectNames(), QStringList{QStringLiteral("Other")});
+    QCOMPARE(model(QStringLiteral("Other"))->getWatchListNames(), QStringList{QStringLiteral("Pump")});
+    QCOMPARE(model(QStringLiteral("Other"))->getObject(QStringLiteral("Pump"))->variables(),
+             QStringList{QStringLiteral("Y0")});
+    QCOMPARE(view()->childNodes(QStringLiteral("Other.Watch List")),
+             QStringList{QStringLiteral("Pump")});
+    QCOMPARE(host->workbench().undoStack(QStringLiteral("Other"))->count(), 0);
+    QCOMPARE(state().windows, QStringList());
+}
+
+// Many steps of every kind in random order, checking after each that the
+// tree and the windows still match the model.
+void tst_PluginCore::randomWalk()
+{
+    const quint32 seed = 20261206;
+    qInfo("random walk seed %u", seed);
+    QRandomGenerator random(seed);
+    const QStringList pool{QStringLiteral("A"),
+                           QStringLiteral("B"),
+                           QStringLiteral("C_1"),
+                           QStringLiteral("Motor"),
+                           QStringLiteral("Pump"),
+                           QStringLiteral("Valve"),
+                           QStringLiteral("监视"),
+                           QStringLiteral("Z9")};
+    const auto pick = [&random](const QStringList &names) {
+        return names.at(int(random.bounded(quint32(names.size()))));
+    };
+
+    for (int step = 0; step < 10000; ++step) {
+        const QStringList lists = model()->getWatchListNames();
+        const QString name = pick(pool);
+        switch (random.bounded(7)) {
+        case 0:
+            driver->onNext("NewWatchListDlg", enterName(name));
+            if (lists.contains(name)) {
+                driver->onNext("QMessageBox", click(QStringLiteral("OK")));
+                driver->onNext("NewWatchListDlg", click(QStringLiteral("Cancel")));
+            }
+            invoke("onActionInsert");
+            break;
+        case 1:
+            if (lists.isEmpty())
+                continue;
+            select(pick(lists));
+            driver->onNext("RenameWatchListDlg", enterName(name));
+            if (lists.contains(name)) {
+                driver->onNext("QMessageBox", click(QStringLiteral("OK")));
+                driver->onNext("RenameWatchListDlg", click(QStringLiteral("Cancel")));
+            }
+            invoke("onActionRename");
+            break;
+        case 2:
+            if (lists.isEmpty())
+                continue;
+            select(pick(lists));
+            driver->onNext("QMessageBox",
+                           click(random.bounded(4) ? QStringLiteral("Yes") : QStringLiteral("No")));
+            invoke("onActionRemove");
+            break;
+        case 3:
+            undoStack()->undo();
+            break;
+        case 4:
+            undoStack()->redo();
+            break;
+        case 5:
+            if (lists.isEmpty())
+                continue;
+            select(pick(lists));
+            invoke("onActionEdit");
+            break;
+        case 6:
+            if (!lists.isEmpty())
+                model()->getObject(pick(lists))->appendVariable(name);
+            break;
+        }
+        QVERIFY2(driver->allHandled(), qPrintable(QStringLiteral("step %1").arg(step)));
+
+        const State now = state();
+        QStringList nodes = now.nodes;
+        QStringList modelNames = now.lists;
+        nodes.sort();
+        modelNames.sort();
+        QVERIFY2(nodes == modelNames,
+                 qPrintable(QStringLiteral("step %1: %2").arg(step).arg(describe(now))));
+        for (const QString &id : now.windows)
+            QVERIFY2(now.lists.contains(id.mid(int(qstrlen("watchlist.")))),
+                     qPrintable(QStringLiteral("step %1: %2").arg(step).arg(describe(now))));
+    }
+}
+
+QTEST_MAIN(tst_PluginCore)
+#include "tst_plugincore.moc"
