@@ -11,6 +11,6 @@ build "$ROOT/build"
 args=("$ROOT/workbench/examples/demo.wlproj")
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     export QT_QPA_PLATFORM=offscreen
-    args+=(--screenshot "$ROOT/build/workbench.png")
+    args+=(--online --activate "Demo.Watch List.Motor" --screenshot "$ROOT/build/workbench.png")
 fi
 exec "$ROOT/build/bin/watchlist-workbench" "${args[@]}" "$@"

@@ -4,6 +4,7 @@
 #include "abstractprojectmodel.h"
 #include "itoolwindowmanager.h"
 #include "plugininterface.h"
+#include "projectmodel.h"
 #include "projectundostacks.h"
 #include "projectmodelmanager.h"
 #include "safeprojectmodel.h"
@@ -133,6 +134,7 @@ private slots:
     void undoSteps();
     void projectClosedWhileAsking_data();
     void projectClosedWhileAsking();
+    void savedListsSurviveReopen();
     void randomWalk();
 
 private:
@@ -521,6 +523,38 @@ void tst_PluginCore::projectClosedWhileAsking()
              QStringList{QStringLiteral("Pump")});
     QCOMPARE(host->workbench().undoStack(QStringLiteral("Other"))->count(), 0);
     QCOMPARE(state().windows, QStringList());
+}
+
+void tst_PluginCore::savedListsSurviveReopen()
+{
+    QVERIFY(!host->workbench().isModified(QStringLiteral("Demo")));
+    driver->onNext("NewWatchListDlg", enterName(QStringLiteral("Conveyor")));
+    invoke("onActionInsert");
+    model()->getObject(QStringLiteral("Conveyor"))->appendVariable(QStringLiteral("D100"));
+    select(QStringLiteral("Motor"));
+    driver->onNext("RenameWatchListDlg", enterName(QStringLiteral("Drive")));
+    invoke("onActionRename");
+    QVERIFY(host->workbench().isModified(QStringLiteral("Demo")));
+
+    SafeProjectModel project(ProjectModelManager::instance()->projectModel("Demo", false));
+    const QString file = static_cast<ProjectModel *>(project.get())->filePath();
+    project = SafeProjectModel(nullptr);
+    QString error;
+    QVERIFY2(host->workbench().saveProject(QStringLiteral("Demo"), &error), qPrintable(error));
+    QVERIFY(!host->workbench().isModified(QStringLiteral("Demo")));
+    host->workbench().closeProject(QStringLiteral("Demo"));
+    QCOMPARE(state(), State());
+
+    QVERIFY2(host->workbench().openProject(file, &error), qPrintable(error));
+    QCOMPARE(state().nodes,
+             (QStringList{QStringLiteral("Drive"),
+                          QStringLiteral("Pump"),
+                          QStringLiteral("Valve"),
+                          QStringLiteral("Conveyor")}));
+    QCOMPARE(model()->getObject(QStringLiteral("Conveyor"))->variables(),
+             QStringList{QStringLiteral("D100")});
+    QCOMPARE(model()->getObject(QStringLiteral("Drive"))->variables(),
+             (QStringList{QStringLiteral("D0"), QStringLiteral("D1")}));
 }
 
 // Many steps of every kind in random order, checking after each that the

@@ -1,3 +1,5 @@
+#include "simulatedtransfer.h"
+#include "solutiontree.h"
 #include "workbench.h"
 #include "workbenchmenus.h"
 
@@ -59,8 +61,17 @@ int main(int argc, char *argv[])
         QStringLiteral("screenshot"),
         QStringLiteral("Render the main window to this PNG file and quit."),
         QStringLiteral("file"));
+    const QCommandLineOption activateOption(
+        QStringLiteral("activate"),
+        QStringLiteral("Activate this solution-tree node once the projects are open, as a "
+                       "double click does (e.g. \"Demo.Watch List.Motor\")."),
+        QStringLiteral("path"));
+    const QCommandLineOption onlineOption(QStringLiteral("online"),
+                                          QStringLiteral("Go online with the controller."));
     parser.addOption(pluginOption);
     parser.addOption(screenshotOption);
+    parser.addOption(activateOption);
+    parser.addOption(onlineOption);
     parser.process(app);
 
     QSettings settings;
@@ -87,6 +98,10 @@ int main(int argc, char *argv[])
     }
 
     window->show();
+    if (parser.isSet(onlineOption))
+        workbench.transfer()->setOnline(true);
+    for (const QString &path : parser.values(activateOption))
+        workbench.solutionTree()->activate(path);
     if (parser.isSet(screenshotOption))
         saveScreenshot(window, parser.value(screenshotOption));
 

@@ -6,6 +6,7 @@
 #include "workbench.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFileDialog>
 #include <QKeySequence>
 #include <QMainWindow>
@@ -14,6 +15,8 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QUndoGroup>
+
+#include <memory>
 
 namespace {
 const QString programStyleKey = QStringLiteral("Program.Style");
@@ -72,8 +75,11 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
     QMenu *view = bar->addMenu(tr("&View"));
     connect(view, &QMenu::aboutToShow, view, [view, window] {
         view->clear();
-        view->addActions(window->createPopupMenu()->actions());
+        // The docks own the toggle actions; the pop-up made for them is not needed.
+        std::unique_ptr<QMenu> docks(window->createPopupMenu());
+        view->addActions(docks->actions());
     });
+    window->installEventFilter(this);
 
     connect(workbench, &Workbench::projectsChanged, this, &WorkbenchMenus::updateActions);
     connect(workbench, &Workbench::currentProjectChanged, this, &WorkbenchMenus::updateActions);
@@ -127,8 +133,42 @@ void WorkbenchMenus::saveProjectAs()
 void WorkbenchMenus::closeProject()
 {
     const QString project = m_workbench->currentProject();
-    if (!project.isEmpty())
+    if (!project.isEmpty() && confirmClose(project))
         m_workbench->closeProject(project);
+}
+
+bool WorkbenchMenus::confirmClose(const QString &projectName)
+{
+    if (!m_workbench->isModified(projectName))
+        return true;
+    const auto answer = QMessageBox::question(
+        m_workbench->mainWindow(),
+        tr("Close Project"),
+        tr("The project \"%1\" has changes that are not saved. Save them?").arg(projectName),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+        QMessageBox::Save);
+    if (answer == QMessageBox::Cancel)
+        return false;
+    if (answer == QMessageBox::Discard)
+        return true;
+    QString error;
+    if (m_workbench->saveProject(projectName, &error))
+        return true;
+    showError(tr("Save Project"), error);
+    return false;
+}
+
+bool WorkbenchMenus::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_workbench->mainWindow() && event->type() == QEvent::Close) {
+        for (const QString &project : m_workbench->projectNames()) {
+            if (!confirmClose(project)) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void WorkbenchMenus::updateActions()

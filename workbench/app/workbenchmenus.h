@@ -22,6 +22,9 @@ private:
     void saveProject();
     void saveProjectAs();
     void closeProject();
+    // Offers to save the project's changes; false when the user cancels.
+    bool confirmClose(const QString &projectName);
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void updateActions();
     void showError(const QString &title, const QString &message) const;
 

@@ -233,7 +233,7 @@ std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error)
     return project;
 }
 
-bool save(const ProjectModel &project, const QString &filePath, QString *error)
+QByteArray serialize(const ProjectModel &project)
 {
     QJsonArray symbols;
     for (const Symbol &symbol : project.symbols()) {
@@ -272,8 +272,12 @@ bool save(const ProjectModel &project, const QString &filePath, QString *error)
         {QStringLiteral("softComponents"), softComponents},
         {QStringLiteral("watchLists"), watchLists},
     };
-    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
 
+bool save(const ProjectModel &project, const QString &filePath, QString *error)
+{
+    const QByteArray bytes = serialize(project);
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -12,6 +13,9 @@ namespace ProjectFile {
 // Reads a project; on failure returns null and sets error to a message naming
 // the file and the problem. Nothing is created or changed on failure.
 std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error);
+
+// The project as save() writes it.
+QByteArray serialize(const ProjectModel &project);
 
 // Writes the project atomically (QSaveFile): the file holds either the old
 // or the new content, never half of one.

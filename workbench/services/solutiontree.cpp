@@ -249,6 +249,15 @@ void SolutionTree::onItemActivated(QTreeWidgetItem *item)
     emit nodeEvent(path(item), Solution::NodeActivated, QVariant());
 }
 
+bool SolutionTree::activate(const QString &path)
+{
+    QTreeWidgetItem *node = item(path);
+    if (!node)
+        return false;
+    onItemActivated(node);
+    return true;
+}
+
 void SolutionTree::onContextMenuRequested(const QPoint &pos)
 {
     QTreeWidgetItem *item = m_tree->itemAt(pos);

@@ -37,6 +37,8 @@ public:
     // Makes the project's node current, unless the current node already lies
     // in that project.
     void selectProject(const QString &projectName);
+    // Activates the node as a double click does; false when there is none.
+    bool activate(const QString &path);
 
 signals:
     // A node of that project became the current one.

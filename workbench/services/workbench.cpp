@@ -20,6 +20,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -83,6 +84,7 @@ public:
     std::unique_ptr<ComparatorManager> comparators;
 
     QStringList projects; // open projects, in the order they were opened
+    QHash<QString, QByteArray> savedContent; // as last loaded or saved
     QStringList closing;
     QString current;
     QStringList hostComparators;
@@ -243,6 +245,7 @@ bool Workbench::openProject(const QString &filePath, QString *error)
         setError(error, tr("A project named \"%1\" is already open.").arg(name));
         return false;
     }
+    d->savedContent.insert(name, ProjectFile::serialize(*model));
     model.release();
     ac::ACCore::open(std::make_unique<ac::ACCore>(key, std::move(memory)));
     d->undoStacks->addProject(name);
@@ -283,10 +286,19 @@ bool Workbench::saveProjectAs(const QString &projectName, const QString &filePat
     }
     if (!ProjectFile::save(*model, filePath, error))
         return false;
+    d->savedContent.insert(projectName, ProjectFile::serialize(*model));
     model->setFilePath(QFileInfo(filePath).absoluteFilePath());
     if (QUndoStack *stack = d->undoStacks->stack(projectName))
         stack->setClean();
     return true;
+}
+
+bool Workbench::isModified(const QString &projectName) const
+{
+    SafeProjectModel guard(
+        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
+    const auto *model = qobject_cast<const ProjectModel *>(guard.get());
+    return model && ProjectFile::serialize(*model) != d->savedContent.value(projectName);
 }
 
 void Workbench::closeProject(const QString &projectName)
@@ -305,6 +317,7 @@ void Workbench::closeProject(const QString &projectName)
     ac::ACCore::close(projectName.toStdString());
     ProjectModelManager::instance()->closeProject(projectName.toStdString());
     d->projects.removeAll(projectName);
+    d->savedContent.remove(projectName);
     d->closing.removeAll(projectName);
 
     QString next;

@@ -52,6 +52,8 @@ public:
     bool openProject(const QString &filePath, QString *error);
     bool saveProject(const QString &projectName, QString *error);
     bool saveProjectAs(const QString &projectName, const QString &filePath, QString *error);
+    // Whether the project differs from what was last loaded or saved.
+    bool isModified(const QString &projectName) const;
     // Emits projectClosed while "Project.Name" still names the project, then
     // drops its nodes, undo stack, controller core and model.
     void closeProject(const QString &projectName);
