@@ -8,6 +8,7 @@ PACKAGES=(
     qttools5-dev
     qttools5-dev-tools
     fonts-dejavu-core
+    fonts-wqy-microhei
 )
 
 as_root() {

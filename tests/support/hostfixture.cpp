@@ -1,5 +1,9 @@
 #include "hostfixture.h"
 
+#include "abstractprojectmodel.h"
+#include "projectmodelmanager.h"
+#include "safeprojectmodel.h"
+#include "watchlistmodel.h"
 #include "workbench.h"
 
 #include <QDir>
@@ -73,4 +77,17 @@ bool HostFixture::openProject(const QString &projectName, const QStringList &wat
         return true;
     qWarning("%s", qPrintable(error));
     return false;
+}
+
+WatchListModel *HostFixture::watchLists(const QString &projectName)
+{
+    SafeProjectModel model(
+        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
+    return model ? qobject_cast<WatchListModel *>(model->subModel("WatchListModel")) : nullptr;
+}
+
+WatchListObject *HostFixture::watchList(const QString &projectName, const QString &name)
+{
+    WatchListModel *lists = watchLists(projectName);
+    return lists ? lists->getObject(name) : nullptr;
 }

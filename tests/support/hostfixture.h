@@ -7,6 +7,8 @@
 #include <memory>
 
 class PluginInterface;
+class WatchListModel;
+class WatchListObject;
 class Workbench;
 
 // The workbench's real services built in-process, with project files in a
@@ -29,6 +31,9 @@ public:
     QString writeProject(const QString &projectName, const QStringList &watchLists) const;
     // Writes and opens it; false when the workbench refused it.
     bool openProject(const QString &projectName, const QStringList &watchLists);
+    // The open project's watch lists, and one of them; null when missing.
+    static WatchListModel *watchLists(const QString &projectName);
+    static WatchListObject *watchList(const QString &projectName, const QString &name);
 
 private:
     QTemporaryDir m_dir;

@@ -1,9 +1,13 @@
 #include "modaldriver.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTest>
 #include <QWidget>
 
 namespace {
@@ -18,6 +22,57 @@ ModalDriver::ModalDriver(QObject *parent)
 }
 
 ModalDriver::~ModalDriver() = default;
+
+QAbstractButton *ModalDriver::button(QWidget *parent, const QString &text)
+{
+    for (QAbstractButton *button : parent->findChildren<QAbstractButton *>()) {
+        if (button->text() == text)
+            return button;
+    }
+    return nullptr;
+}
+
+ModalDriver::Action ModalDriver::choose(const QString &entry)
+{
+    return [entry](QWidget *widget) {
+        auto menu = static_cast<QMenu *>(widget);
+        for (QAction *action : menu->actions()) {
+            if (action->text() == entry) {
+                menu->setActiveAction(action);
+                QTest::keyClick(menu, Qt::Key_Return);
+                return;
+            }
+        }
+        menu->close();
+    };
+}
+
+ModalDriver::Action ModalDriver::click(const QString &buttonText)
+{
+    return [buttonText](QWidget *widget) {
+        if (QAbstractButton *found = button(widget, buttonText))
+            QTest::mouseClick(found, Qt::LeftButton);
+        else
+            static_cast<QDialog *>(widget)->reject();
+    };
+}
+
+ModalDriver::Action ModalDriver::enterName(const QString &name)
+{
+    return [name](QWidget *dialog) {
+        dialog->findChild<QLineEdit *>()->setText(name);
+        click(QStringLiteral("OK"))(dialog);
+    };
+}
+
+ModalDriver::Action ModalDriver::noteMessage(QString *seen)
+{
+    return [seen](QWidget *widget) {
+        auto box = static_cast<QMessageBox *>(widget);
+        *seen = box->windowTitle() + QLatin1Char('|') + box->text();
+        QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
+    };
+}
 
 void ModalDriver::onNext(const char *className, Action action)
 {

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class QAbstractButton;
+class QString;
 class QWidget;
 
 // Acts on modal dialogs and pop-up menus from inside the nested event loop
@@ -18,6 +20,15 @@ class ModalDriver : public QObject
 {
 public:
     using Action = std::function<void(QWidget *)>;
+
+    // Steps for onNext(): pick a menu entry, click a button (or reject when
+    // there is none), type a name and press OK, note a message box's
+    // "title|text" and press its first button.
+    static Action choose(const QString &entry);
+    static Action click(const QString &buttonText);
+    static Action enterName(const QString &name);
+    static Action noteMessage(QString *seen);
+    static QAbstractButton *button(QWidget *parent, const QString &text);
 
     explicit ModalDriver(QObject *parent = nullptr);
     ~ModalDriver() override;

@@ -29,6 +29,7 @@ const TypeSuffix typeSuffixes[] = {
 };
 
 constexpr uint64_t maxOffset = std::numeric_limits<uint32_t>::max();
+constexpr uint64_t pageSize = 64 * 1024;
 
 int digitValue(char c)
 {
@@ -60,6 +61,21 @@ bool parseNumber(const std::string &text, size_t begin, size_t end, uint32_t rad
     return true;
 }
 
+using Pages = std::map<uint32_t, std::vector<uint8_t>>;
+
+// The byte at byteOffset of an area of areaSize bytes, its page allocated
+// (zeroed) on first use.
+uint8_t *byteAt(Pages &pages, uint32_t areaSize, uint32_t byteOffset)
+{
+    const uint32_t index = uint32_t(byteOffset / pageSize);
+    std::vector<uint8_t> &page = pages[index];
+    if (page.empty()) {
+        const uint64_t pageStart = uint64_t(index) * pageSize;
+        page.resize(size_t(std::min<uint64_t>(pageSize, areaSize - pageStart)), 0);
+    }
+    return page.data() + byteOffset % pageSize;
+}
+
 bool isWordArea(const JapanMemLayout &layout)
 {
     return layout.elementSize != 0;
@@ -70,7 +86,7 @@ bool isWordArea(const JapanMemLayout &layout)
 DeviceMemory::DeviceMemory(std::string deviceName, std::vector<JapanMemLayout> areas)
     : m_deviceName(std::move(deviceName))
     , m_layouts(std::move(areas))
-    , m_memory(m_layouts.size())
+    , m_pages(m_layouts.size())
 {}
 
 DeviceMemory::~DeviceMemory() = default;
@@ -181,19 +197,27 @@ bool DeviceMemory::read(const HeapAddress &address, std::vector<uint8_t> *bytes)
     const uint64_t end = uint64_t(address.byteOffset) + address.byteLength;
     if (end > m_layouts[address.area].byteSize)
         return false;
-    const std::vector<uint8_t> &memory = m_memory[address.area];
     const bool isBit = address.bitOffset != ~0u;
     if (isBit && (address.bitOffset > 7 || address.byteLength != 1))
         return false;
 
+    // Pages never written read as zeros without being allocated.
     bytes->assign(address.byteLength, 0);
-    // Memory that was never written reads as zeros without being allocated.
-    if (memory.empty())
-        return true;
+    const auto &pages = m_pages[address.area];
+    uint64_t offset = address.byteOffset;
+    while (offset < end) {
+        const auto page = pages.find(uint32_t(offset / pageSize));
+        const uint64_t inPage = offset % pageSize;
+        const uint64_t chunk = std::min(end - offset, pageSize - inPage);
+        if (page != pages.end()) {
+            std::memcpy(bytes->data() + (offset - address.byteOffset),
+                        page->second.data() + inPage,
+                        size_t(chunk));
+        }
+        offset += chunk;
+    }
     if (isBit)
-        (*bytes)[0] = (memory[address.byteOffset] >> address.bitOffset) & 1u;
-    else
-        std::memcpy(bytes->data(), memory.data() + address.byteOffset, address.byteLength);
+        (*bytes)[0] = ((*bytes)[0] >> address.bitOffset) & 1u;
     return true;
 }
 
@@ -210,27 +234,35 @@ bool DeviceMemory::write(const HeapAddress &address, const std::vector<uint8_t> 
     if (isBit && (address.bitOffset > 7 || address.byteLength != 1))
         return false;
 
-    uint8_t *memory = areaData(address.area);
     if (isBit) {
+        uint8_t &byte =
+            *byteAt(m_pages[address.area], m_layouts[address.area].byteSize, address.byteOffset);
         const uint8_t mask = uint8_t(1u << address.bitOffset);
         if (bytes[0])
-            memory[address.byteOffset] |= mask;
+            byte |= mask;
         else
-            memory[address.byteOffset] &= uint8_t(~mask);
-    } else {
-        std::memcpy(memory + address.byteOffset, bytes.data(), address.byteLength);
+            byte &= uint8_t(~mask);
+        return true;
+    }
+    uint64_t offset = address.byteOffset;
+    while (offset < end) {
+        const uint64_t chunk = std::min(end - offset, pageSize - offset % pageSize);
+        std::memcpy(
+            byteAt(m_pages[address.area], m_layouts[address.area].byteSize, uint32_t(offset)),
+            bytes.data() + (offset - address.byteOffset),
+            size_t(chunk));
+        offset += chunk;
     }
     return true;
 }
 
 uint8_t *DeviceMemory::areaData(uint32_t area)
 {
-    if (area >= m_layouts.size() || m_layouts[area].byteSize == 0)
+    if (area >= m_layouts.size() || m_layouts[area].byteSize == 0 ||
+        m_layouts[area].byteSize > pageSize) {
         return nullptr;
-    std::vector<uint8_t> &memory = m_memory[area];
-    if (memory.empty())
-        memory.resize(m_layouts[area].byteSize, 0);
-    return memory.data();
+    }
+    return byteAt(m_pages[area], m_layouts[area].byteSize, 0);
 }
 
 uint32_t DeviceMemory::areaCount() const

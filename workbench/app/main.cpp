@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QSettings>
@@ -68,12 +69,20 @@ int main(int argc, char *argv[])
         QStringLiteral("path"));
     const QCommandLineOption onlineOption(QStringLiteral("online"),
                                           QStringLiteral("Go online with the controller."));
+    const QCommandLineOption languageOption(
+        QStringLiteral("language"),
+        QStringLiteral("Language of the user interface, e.g. zh_CN or en_US (default: the "
+                       "system's)."),
+        QStringLiteral("language"),
+        QLocale::system().name());
     parser.addOption(pluginOption);
     parser.addOption(screenshotOption);
+    parser.addOption(languageOption);
     parser.addOption(activateOption);
     parser.addOption(onlineOption);
     parser.process(app);
 
+    Workbench::setLanguage(parser.value(languageOption));
     QSettings settings;
     Workbench workbench;
     WorkbenchMenus menus(&workbench, &settings);

@@ -7,14 +7,19 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
+#include <QTreeWidget>
 #include <QUndoGroup>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -41,6 +46,8 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
                                      &WorkbenchMenus::saveProjectAs,
                                      QKeySequence::SaveAs);
     m_closeAction = file->addAction(tr("&Close Project"), this, &WorkbenchMenus::closeProject);
+    file->addSeparator();
+    file->addAction(tr("Com&pare Projects..."), this, &WorkbenchMenus::compareProjects);
     file->addSeparator();
     file->addAction(tr("&Quit"), window, &QWidget::close, QKeySequence::Quit);
 
@@ -135,6 +142,65 @@ void WorkbenchMenus::closeProject()
     const QString project = m_workbench->currentProject();
     if (!project.isEmpty() && confirmClose(project))
         m_workbench->closeProject(project);
+}
+
+void WorkbenchMenus::compareProjects()
+{
+    QWidget *window = m_workbench->mainWindow();
+    const QStringList projects = m_workbench->projectNames();
+    if (projects.size() < 2) {
+        QMessageBox::information(window,
+                                 tr("Compare Projects"),
+                                 tr("Open two projects to compare their watch lists."));
+        return;
+    }
+    bool ok = false;
+    const QString first = QInputDialog::getItem(
+        window, tr("Compare Projects"), tr("First project:"), projects, 0, false, &ok);
+    if (!ok)
+        return;
+    QStringList others = projects;
+    others.removeOne(first);
+    const QString second = QInputDialog::getItem(
+        window, tr("Compare Projects"), tr("Compare with:"), others, 0, false, &ok);
+    if (!ok)
+        return;
+
+    QDialog dialog(window);
+    dialog.setWindowTitle(tr("Watch Lists of %1 and %2").arg(first, second));
+    auto results = new QTreeWidget(&dialog);
+    results->setHeaderLabels({tr("Watch List"), tr("Result")});
+    results->setRootIsDecorated(false);
+    using Comparison = Workbench::WatchListComparison;
+    for (const Comparison &comparison : m_workbench->compareWatchLists(first, second)) {
+        QString result;
+        switch (comparison.result) {
+        case Comparison::Same:
+            result = tr("Same");
+            break;
+        case Comparison::Different:
+            result = tr("Different");
+            break;
+        case Comparison::OnlyInFirst:
+            result = tr("Only in %1").arg(first);
+            break;
+        case Comparison::OnlyInSecond:
+            result = tr("Only in %1").arg(second);
+            break;
+        case Comparison::NotComparable:
+            result = tr("No comparator for this kind of node");
+            break;
+        }
+        new QTreeWidgetItem(results, {comparison.name, result});
+    }
+    results->resizeColumnToContents(0);
+    auto buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto layout = new QVBoxLayout(&dialog);
+    layout->addWidget(results);
+    layout->addWidget(buttons);
+    dialog.resize(480, 320);
+    dialog.exec();
 }
 
 bool WorkbenchMenus::confirmClose(const QString &projectName)

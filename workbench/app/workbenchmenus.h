@@ -22,6 +22,7 @@ private:
     void saveProject();
     void saveProjectAs();
     void closeProject();
+    void compareProjects();
     // Offers to save the project's changes; false when the user cancels.
     bool confirmClose(const QString &projectName);
     bool eventFilter(QObject *watched, QEvent *event) override;

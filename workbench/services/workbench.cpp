@@ -6,6 +6,7 @@
 #include "cookies.h"
 #include "crossreference.h"
 #include "devicecatalog.h"
+#include "icomparator.h"
 #include "plugininterface.h"
 #include "projectfile.h"
 #include "projectmodel.h"
@@ -16,7 +17,10 @@
 #include "simulatedtransfer.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
+#include "watchlistclient.h"
+#include "watchlistmodel.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -24,7 +28,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QMainWindow>
+#include <QMenu>
+#include <QTreeWidget>
 #include <QPluginLoader>
 #include <QPointer>
 #include <QUndoStack>
@@ -32,6 +41,33 @@
 #include <vector>
 
 namespace {
+
+struct Language
+{
+    QString name;
+    std::unique_ptr<QTranslator> workbench;
+    std::unique_ptr<QTranslator> qt;
+};
+
+Language &currentLanguage()
+{
+    static Language language;
+    return language;
+}
+
+// The catalogue "<name>_<language>.qm" from the given directory, installed;
+// null when there is none for the language.
+std::unique_ptr<QTranslator> installCatalogue(const QString &name, const QString &directory)
+{
+    const QString language = currentLanguage().name;
+    if (language.isEmpty())
+        return nullptr;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(language), name, QStringLiteral("_"), directory))
+        return nullptr;
+    QCoreApplication::installTranslator(translator.get());
+    return translator;
+}
 
 const char ProjectNameCookie[] = "Project.Name";
 
@@ -69,6 +105,8 @@ public:
         std::unique_ptr<QPluginLoader> loader;
         QPointer<QObject> root;
         PluginInterface *plugin = nullptr;
+        // Its data lives in the plug-in's resources: it goes before the plug-in.
+        std::unique_ptr<QTranslator> translator;
     };
 
     bool isOpen(const QString &name) const { return projects.contains(name); }
@@ -132,6 +170,12 @@ Workbench::Workbench(QObject *parent)
     d->hostComparators = d->comparators->typeKeys();
 
     connect(d->tree.get(), &SolutionTree::projectSelected, this, &Workbench::setCurrentProject);
+
+    QTreeWidget *symbols = d->undoStacks->symbolsView();
+    symbols->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(symbols, &QWidget::customContextMenuRequested, this, [this, symbols](const QPoint &pos) {
+        showSymbolMenu(symbols, pos);
+    });
     connect(d->cookies.get(),
             &ICookies::valueChanged,
             this,
@@ -142,6 +186,22 @@ Workbench::Workbench(QObject *parent)
                 if (name != d->current && d->isOpen(name))
                     setCurrentProject(name);
             });
+}
+
+void Workbench::setLanguage(const QString &language)
+{
+    Language &current = currentLanguage();
+    current.workbench.reset();
+    current.qt.reset();
+    current.name = language;
+    current.workbench = installCatalogue(QStringLiteral("workbench"), QStringLiteral(":/translations"));
+    current.qt = installCatalogue(QStringLiteral("qtbase"),
+                                  QLibraryInfo::location(QLibraryInfo::TranslationsPath));
+}
+
+QString Workbench::language()
+{
+    return currentLanguage().name;
 }
 
 Workbench::~Workbench()
@@ -293,6 +353,74 @@ bool Workbench::saveProjectAs(const QString &projectName, const QString &filePat
     return true;
 }
 
+void Workbench::showSymbolMenu(QTreeWidget *symbols, const QPoint &pos)
+{
+    QTreeWidgetItem *item = symbols->itemAt(pos);
+    if (!item)
+        return;
+    while (item->parent())
+        item = item->parent();
+    const QString symbol = item->text(0);
+
+    QStringList lists;
+    {
+        SafeProjectModel guard(ProjectModelManager::instance()->projectModel(
+            d->undoStacks->symbolsProject().toStdString(), false));
+        if (const auto model = qobject_cast<const ProjectModel *>(guard.get()))
+            lists = model->watchListModel()->getWatchListNames();
+    }
+    QMenu menu;
+    QMenu *add = menu.addMenu(tr("Add to Watch List"));
+    add->setEnabled(!lists.isEmpty());
+    for (const QString &list : lists)
+        add->addAction(list)->setData(list);
+    if (QAction *chosen = menu.exec(symbols->viewport()->mapToGlobal(pos)))
+        addToWatchList(chosen->data().toString(), symbol);
+}
+
+bool Workbench::addToWatchList(const QString &watchListName, const QString &variable)
+{
+    return WatchListClient::addVariable(d->application->objectRegistry(), watchListName, variable);
+}
+
+QVector<Workbench::WatchListComparison> Workbench::compareWatchLists(const QString &first,
+                                                                   const QString &second) const
+{
+    const QString folder = QStringLiteral(".Watch List");
+    const QStringList firstNames = d->tree->childNodes(first + folder);
+    const QStringList secondNames = d->tree->childNodes(second + folder);
+    const auto itemOf = [this, &folder](const QString &project, const QString &name) {
+        const QString path = project + folder + QLatin1Char('.') + name;
+        return ComparisonItem{name,
+                              project,
+                              path,
+                              d->tree->nodeData(path, QStringLiteral("MimeType"), QVariant())
+                                  .toString()};
+    };
+
+    QVector<WatchListComparison> results;
+    for (const QString &name : firstNames) {
+        WatchListComparison comparison;
+        comparison.name = name;
+        if (!secondNames.contains(name)) {
+            comparison.result = WatchListComparison::OnlyInFirst;
+        } else {
+            const ComparisonItem a = itemOf(first, name);
+            const ComparisonItem b = itemOf(second, name);
+            if (IComparator *comparator = d->comparators->comparator(a.typeKey)) {
+                comparison.result = comparator->isSame(a, b) ? WatchListComparison::Same
+                                                             : WatchListComparison::Different;
+            }
+        }
+        results.append(comparison);
+    }
+    for (const QString &name : secondNames) {
+        if (!firstNames.contains(name))
+            results.append({name, WatchListComparison::OnlyInSecond});
+    }
+    return results;
+}
+
 bool Workbench::isModified(const QString &projectName) const
 {
     SafeProjectModel guard(
@@ -415,7 +543,13 @@ PluginInterface *Workbench::loadPlugin(const QString &filePath, QString *error)
     readPackageDescriptor(plugin);
     plugin->loaded = true;
     plugin->enabled = true;
-    d->plugins.push_back({std::move(loader), root, plugin});
+    QString catalogue = QFileInfo(filePath).completeBaseName();
+    if (catalogue.startsWith(QLatin1String("lib")))
+        catalogue.remove(0, 3);
+    d->plugins.push_back({std::move(loader),
+                          root,
+                          plugin,
+                          installCatalogue(catalogue, QStringLiteral(":/translations"))});
     if (!plugin->initialize()) {
         // Kept loaded: whatever it set up before failing is undone with the others.
         plugin->failed = true;
@@ -440,7 +574,9 @@ void Workbench::unloadPlugins()
         if (!d->hostComparators.contains(key))
             d->comparators->removeComparator(key);
     }
-    for (auto it = d->plugins.rbegin(); it != d->plugins.rend(); ++it)
+    for (auto it = d->plugins.rbegin(); it != d->plugins.rend(); ++it) {
+        it->translator.reset();
         it->loader->unload();
+    }
     d->plugins.clear();
 }

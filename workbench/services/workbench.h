@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <memory>
 
@@ -10,6 +11,8 @@ class IApplication;
 class PluginInterface;
 class QMainWindow;
 class QPluginLoader;
+class QPoint;
+class QTreeWidget;
 class QUndoGroup;
 class QUndoStack;
 
@@ -37,6 +40,13 @@ public:
     explicit Workbench(QObject *parent = nullptr);
     ~Workbench() override;
 
+    // The language of the user interface ("zh_CN", "en_US", ...): installs the
+    // workbench's catalogue at once, and each plug-in's catalogue (the
+    // resource ":/translations/<plug-in>_<language>.qm") as it is loaded.
+    // Call it before the Workbench is built to have its own texts translated.
+    static void setLanguage(const QString &language);
+    static QString language();
+
     QMainWindow *mainWindow() const;
     IApplication *application() const;
     Cookies *cookies() const;
@@ -63,6 +73,22 @@ public:
     void setCurrentProject(const QString &projectName);
     QUndoStack *undoStack(const QString &projectName) const;
 
+    // Puts the variable into a watch list of the current project through the
+    // watch-list service a plug-in registered, as any part of the host would.
+    // False when no such service is registered.
+    bool addToWatchList(const QString &watchListName, const QString &variable);
+
+    struct WatchListComparison
+    {
+        enum Result { Same, Different, OnlyInFirst, OnlyInSecond, NotComparable };
+        QString name;
+        Result result = NotComparable;
+    };
+    // Pairs the watch-list nodes of two open projects by name and asks the
+    // registered comparators whether each pair is the same.
+    QVector<WatchListComparison> compareWatchLists(const QString &first,
+                                                   const QString &second) const;
+
     // Plug-ins: checks the metadata's IID first, loads, casts, fills the host
     // fields from the package descriptor and calls initialize(). On failure
     // returns null and sets error to the loader's message.
@@ -75,6 +101,8 @@ signals:
     void projectsChanged();
 
 private:
+    void showSymbolMenu(QTreeWidget *symbols, const QPoint &pos);
+
     class Private;
     std::unique_ptr<Private> d;
 };

@@ -2,13 +2,17 @@
 
 #include "hostservices.h"
 #include "iapplication.h"
+#include "icomparatorman.h"
 #include "itoolwindowmanager.h"
 #include "modelcommands.h"
 #include "newwatchlistdlg.h"
+#include "objectregistry.h"
 #include "renamewatchlistdlg.h"
 #include "solutionview.h"
 #include "viewhelper.h"
 #include "watchlistmodel.h"
+#include "watchlistcomparator.h"
+#include "watchlistinstance.h"
 #include "watchlistmodelhandle.h"
 #include "watchlistobject.h"
 #include "watchlistwidget.h"
@@ -113,7 +117,31 @@ bool WatchListPlugin::initialize()
             &WatchListPlugin::onCommandExecuted,
             Qt::UniqueConnection);
 
+    startWatchListService();
+    registerComparator();
     return true;
+}
+
+void WatchListPlugin::startWatchListService()
+{
+    auto service = new WatchListInstance(this);
+    service->setObjectName(QStringLiteral("orvane.watchlist"));
+    // An earlier service under the name keeps it; ours still answers our own requests.
+    ObjectRegistry *registry = application->objectRegistry();
+    if (!registry->value(service->objectName()))
+        registry->insert(service);
+    connect(service, &WatchListInstance::showVariable, this, &WatchListPlugin::onShowVariable);
+}
+
+void WatchListPlugin::registerComparator()
+{
+    auto manager = qobject_cast<IComparatorMan *>(
+        HostServices::find(application, QStringLiteral("COMPARATORMAN")));
+    if (!manager)
+        return;
+    auto comparator = new WatchListComparator;
+    if (!manager->registerComparator(comparator))
+        delete comparator;
 }
 
 void WatchListPlugin::shutdown()
@@ -305,6 +333,12 @@ void WatchListPlugin::onCommandExecuted(QString type, QString subModel, QString 
         if (names.size() == 2)
             applyWatchListRename(names.at(0), names.at(1));
     }
+}
+
+void WatchListPlugin::onShowVariable(QString watchListName, int rowIndex)
+{
+    if (WatchListWidget *widget = openWatchList(watchListName))
+        widget->showVariable(rowIndex);
 }
 
 WatchListWidget *WatchListPlugin::openWatchList(const QString &name)

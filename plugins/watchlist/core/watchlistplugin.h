@@ -35,8 +35,11 @@ private slots:
     void onActionRemove();
     void onActionRename();
     void onCommandExecuted(QString type, QString subModel, QString path, QString param);
+    void onShowVariable(QString watchListName, int rowIndex);
 
 private:
+    void startWatchListService();
+    void registerComparator();
     void addWatchListNode(const QString &name);
     void addWatchListNode(const QString &name, const QString &folder);
     WatchListModelHandle findWatchListModel() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,13 +78,17 @@ public:
     // The live image of the device's memory, as the controller holds it.
     bool read(const HeapAddress &address, std::vector<uint8_t> *bytes) const;
     bool write(const HeapAddress &address, const std::vector<uint8_t> &bytes);
+    // The bytes of an area that fits one page, allocated on first use; null
+    // for a larger area, whose memory is paged: use read() and write().
     uint8_t *areaData(uint32_t area);
     uint32_t areaCount() const;
 
 private:
     std::string m_deviceName;
     std::vector<JapanMemLayout> m_layouts;
-    std::vector<std::vector<uint8_t>> m_memory;
+    // Per area, its pages that were ever written, by page index. A device may
+    // declare areas of gigabytes of which a program touches a few bytes.
+    std::vector<std::map<uint32_t, std::vector<uint8_t>>> m_pages;
 };
 
 // The controller core of one open project.

@@ -1,21 +1,26 @@
 #include "watchlistwidget.h"
 
 #include "abstractprojectmodel.h"
+#include "accore.h"
 #include "hostservices.h"
+#include "icookies.h"
+#include "icrossreference.h"
 #include "projectmodelmanager.h"
 #include "safeprojectmodel.h"
 #include "softcomponentmodel.h"
 #include "transfer.h"
 #include "vartreewidget.h"
+#include "viewhelper.h"
 #include "watchlistmodel.h"
 #include "watchlistmodelhandle.h"
 #include "watchlistobject.h"
 
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QItemSelectionModel>
+#include <QPointer>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -42,6 +47,37 @@ public:
 namespace {
 constexpr int rowHeight = 15;
 constexpr int pageRows = 20;
+
+struct TypeSuffix
+{
+    int dataType;
+    const char *suffix;
+    quint32 bytes;
+};
+
+const TypeSuffix typeSuffixes[] = {
+    {ac::TYPE_INT, ".S", 2},
+    {ac::TYPE_DINT, ".D", 4},
+    {ac::TYPE_LINT, ".L", 8},
+    {ac::TYPE_UINT, ".U", 2},
+    {ac::TYPE_UDINT, ".UD", 4},
+    {ac::TYPE_ULINT, ".UL", 8},
+    {ac::TYPE_REAL, ".F", 4},
+    {ac::TYPE_LREAL, ".DF", 8},
+    {ac::TYPE_STRING, ".T", 81},
+    {ac::TYPE_WSTRING, ".WT", 162},
+};
+
+// The suffix that reads a value of that type at a word, and the value's width.
+TypeSuffix typeSuffixOf(int dataType)
+{
+    for (const TypeSuffix &entry : typeSuffixes) {
+        if (entry.dataType == dataType)
+            return entry;
+    }
+    return {dataType, "", 1};
+}
+
 } // namespace
 
 WatchListWidget::WatchListWidget(const QString &watchListName,
@@ -76,6 +112,22 @@ void WatchListWidget::setupUi()
     varTree->setProjectName(projectName);
     contextMenu = new QMenu(this);
 
+    const auto addCommand = [this](const QString &text, void (WatchListWidget::*command)()) {
+        QAction *action = contextMenu->addAction(text);
+        connect(action, &QAction::triggered, action, [this, command] { (this->*command)(); });
+    };
+    addCommand(tr("Goto Definition"), &WatchListWidget::gotoDefinition);
+    addCommand(tr("Browse CrossReference"), &WatchListWidget::browseCrossReference);
+    addCommand(tr("Insert"), &WatchListWidget::insertRowAtSelection);
+    addCommand(tr("Delete"), &WatchListWidget::deleteSelectedRows);
+
+    auto cookies = qobject_cast<ICookies *>(
+        HostServices::find(HostServices::application(), QStringLiteral("ICookies")));
+    if (cookies && cookies->value(QStringLiteral("Program.Style"), 0).toInt() == 1) {
+        QAction *batchMonitor = contextMenu->addAction(tr("Batch Monitor"));
+        connect(batchMonitor, &QAction::triggered, this, &WatchListWidget::onBatchMonitor);
+    }
+
     auto layout = new QVBoxLayout;
     layout->addWidget(varTree);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -104,8 +156,8 @@ void WatchListWidget::connectHost()
             &WatchListWidget::onVariableChanged,
             Qt::UniqueConnection);
 
-    QObject *transfer = HostServices::find(HostServices::application(),
-                                           QStringLiteral("zentrel.Transfer"));
+    QObject *transfer =
+        HostServices::find(HostServices::application(), QStringLiteral("zentrel.Transfer"));
     if (qobject_cast<Transfer *>(transfer))
         connect(transfer, SIGNAL(onlineState(bool)), this, SLOT(onOnlineStateChanged(bool)));
 
@@ -117,8 +169,8 @@ void WatchListWidget::connectHost()
     const SafeProjectModel project(
         ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
     if (project) {
-        if (auto softComponents = qobject_cast<SoftComponentModel *>(
-                project->subModel("SoftComponentModel"))) {
+        if (auto softComponents =
+                qobject_cast<SoftComponentModel *>(project->subModel("SoftComponentModel"))) {
             connect(softComponents,
                     &SoftComponentModel::dataChanged,
                     this,
@@ -300,6 +352,87 @@ void WatchListWidget::appendVariableRow(const QString &name, int showMode)
     pendingShowModes.insert(list->getCount() - 1, showMode);
 }
 
+void WatchListWidget::gotoDefinition()
+{
+    auto helper = static_cast<Solution::ViewHelper *>(
+        HostServices::find(HostServices::application(), QStringLiteral("Solution.ViewHelper")));
+    if (!helper)
+        return;
+    QTreeWidgetItem *item = varTree->currentItem();
+    if (!item)
+        return;
+    helper->gotoSymbol(varTree->getItemData(item, 0), projectName);
+}
+
+void WatchListWidget::browseCrossReference()
+{
+    auto crossReference = qobject_cast<ICrossReference *>(
+        HostServices::find(HostServices::application(), QStringLiteral("orvane.crossreference")));
+    if (!crossReference)
+        return;
+    QTreeWidgetItem *item = varTree->currentItem();
+    if (!item)
+        return;
+    crossReference->browseSymbol(varTree->getItemData(item, 0));
+}
+
+void WatchListWidget::onBatchMonitor()
+{
+    // The dialog asks about the areas of this window's project, whichever
+    // project is current in the solution tree.
+    BatchMonotorDlg dialog(projectName);
+    const QPointer<WatchListWidget> self(this);
+    const int result = dialog.exec();
+    // The project, and this window with it, may have closed meanwhile.
+    if (self && result == QDialog::Accepted)
+        addBatchVariables(dialog.param);
+}
+
+void WatchListWidget::addBatchVariables(const BatchMonitorParam &param)
+{
+    const SafeAccore core(projectName.toStdString(), false);
+    if (!core)
+        return;
+    const ac::JapanMemLayout area =
+        core->deviceMemory()->japanMemLayout(param.scType.toStdString());
+    const quint32 unit = BatchMonotorDlg::elementBytes(area.elementSize);
+    const quint64 addressCount =
+        area.elementSize == 0 ? quint64(area.byteSize) * 8 : quint64(area.byteSize / unit);
+    // 64 bits: a range at the top of a 2^32-bit area must not wrap to its start.
+    const quint64 begin = param.beginAddress;
+    const quint64 end = begin + param.length;
+    const int radix = int(area.radix);
+
+    const Lookup list = findWatchListObject();
+    if (list && end <= addressCount) {
+        const auto append = [this, &list, &param](const QString &name) {
+            list->appendVariable(name);
+            pendingShowModes.insert(pendingShowModes.cend(), list->getCount() - 1, param.showMode);
+        };
+        if (area.elementSize == 0 || param.dataType == param.scDataType) {
+            for (quint64 address = begin; address < end; ++address)
+                append(param.scType + QString::number(address, radix));
+        } else if (area.elementSize != 2) {
+            // Only words are read as bits or as wider values.
+        } else if (param.dataType == ac::TYPE_BOOL) {
+            const quint32 bits = unit * 8;
+            for (quint64 address = begin; address < end; ++address) {
+                const QString word =
+                    param.scType + QString::number(address, radix) + QLatin1Char('.');
+                for (quint32 bit = 0; bit < bits; ++bit)
+                    append(word + QString::number(bit));
+            }
+        } else {
+            const TypeSuffix type = typeSuffixOf(param.dataType);
+            const QString suffix = QLatin1String(type.suffix);
+            const quint64 step = (type.bytes + unit - 1) / unit;
+            for (quint64 address = begin; address + step <= end; address += step)
+                append(param.scType + QString::number(address, radix) + suffix);
+        }
+    }
+    fillVisibleRows();
+}
+
 void WatchListWidget::dropPendingShowModes(const QVector<int> &removedRows)
 {
     if (pendingShowModes.isEmpty() || removedRows.isEmpty())
@@ -345,8 +478,8 @@ void WatchListWidget::onSoftComponentDataChanged()
 bool WatchListWidget::event(QEvent *event)
 {
     // An application-wide Delete shortcut must not take the key from the list.
-    if (event->type() == QEvent::ShortcutOverride
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
         event->accept();
         return true;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batchmonotordlg.h"
 #include "symbolsynchrinizer.h"
 
 #include <QMap>
@@ -37,6 +38,11 @@ public:
     void insertRowAtSelection();
     void deleteSelectedRows();
     void appendVariableRow(const QString &name, int showMode);
+    void gotoDefinition();
+    void browseCrossReference();
+    // Appends the accepted range, one entry per name, each shown in its
+    // show mode once loaded.
+    void addBatchVariables(const BatchMonitorParam &param);
 
 public slots:
     void onScrollValueChanged(int value);
@@ -44,6 +50,7 @@ public slots:
     void onSyncComplied(SymbolSynchrinizer::SyncType type, std::string param);
     void onOnlineStateChanged(bool online);
     void onSoftComponentDataChanged();
+    void onBatchMonitor();
 
 protected:
     bool event(QEvent *event) override;

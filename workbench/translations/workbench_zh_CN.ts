@@ -1,0 +1,456 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>CrossReference</name>
+    <message>
+        <source>Symbol</source>
+        <translation>符号</translation>
+    </message>
+    <message>
+        <source>Used at</source>
+        <translation>使用位置</translation>
+    </message>
+    <message>
+        <source>Cross Reference</source>
+        <translation>交叉引用</translation>
+    </message>
+    <message>
+        <source>No project is open.</source>
+        <translation>没有打开的项目。</translation>
+    </message>
+    <message>
+        <source>"%1" is not a symbol of project %2.</source>
+        <translation>“%1”不是项目 %2 的符号。</translation>
+    </message>
+    <message>
+        <source>"%1" has no references.</source>
+        <translation>“%1”没有引用。</translation>
+    </message>
+</context>
+<context>
+    <name>ModelCommand</name>
+    <message>
+        <source>Add watch list %1</source>
+        <translation>添加监视列表 %1</translation>
+    </message>
+    <message>
+        <source>Remove watch list %1</source>
+        <translation>删除监视列表 %1</translation>
+    </message>
+    <message>
+        <source>Rename watch list %1 to %2</source>
+        <translation>将监视列表 %1 重命名为 %2</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectFile</name>
+    <message>
+        <source>The file is empty.</source>
+        <translation>文件为空。</translation>
+    </message>
+    <message>
+        <source>It is not valid JSON (%1 at offset %2).</source>
+        <translation>不是有效的 JSON（%1，位于偏移 %2）。</translation>
+    </message>
+    <message>
+        <source>It does not hold a JSON object.</source>
+        <translation>其中没有 JSON 对象。</translation>
+    </message>
+    <message>
+        <source>The project file "%1" cannot be written: %2.</source>
+        <translation>无法写入项目文件“%1”：%2。</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectUndoStacks</name>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Data Type</source>
+        <translation>数据类型</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>注释</translation>
+    </message>
+    <message>
+        <source>Symbols</source>
+        <translation>符号</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Load Plug-in</source>
+        <translation>加载插件</translation>
+    </message>
+    <message>
+        <source>Open Project</source>
+        <translation>打开项目</translation>
+    </message>
+</context>
+<context>
+    <name>Reader</name>
+    <message>
+        <source>The member "%1"%2 is not a text.</source>
+        <translation>成员“%1”%2不是文本。</translation>
+    </message>
+    <message>
+        <source>The member "%1"%2 is not a list.</source>
+        <translation>成员“%1”%2不是列表。</translation>
+    </message>
+    <message>
+        <source>It is not a watch-list workbench project (the member "format" is not "%1").</source>
+        <translation>这不是监视列表工作台项目（成员“format”不是“%1”）。</translation>
+    </message>
+    <message>
+        <source>The member "version" is missing or not a number.</source>
+        <translation>成员“version”缺失或不是数字。</translation>
+    </message>
+    <message>
+        <source>Version %1 is not supported; this workbench reads version %2.</source>
+        <translation>不支持版本 %1；本工作台读取版本 %2。</translation>
+    </message>
+    <message>
+        <source>The project has no name.</source>
+        <translation>项目没有名称。</translation>
+    </message>
+    <message>
+        <source>The project name "%1" must not contain ".".</source>
+        <translation>项目名称“%1”不能包含“.”。</translation>
+    </message>
+    <message>
+        <source> of symbol %1</source>
+        <translation>（符号 %1）</translation>
+    </message>
+    <message>
+        <source>Symbol %1 is not an object.</source>
+        <translation>符号 %1 不是对象。</translation>
+    </message>
+    <message>
+        <source>Symbol %1 has no name.</source>
+        <translation>符号 %1 没有名称。</translation>
+    </message>
+    <message>
+        <source>Reference %1 of symbol "%2" is not a text.</source>
+        <translation>符号“%2”的引用 %1 不是文本。</translation>
+    </message>
+    <message>
+        <source>The member "softComponents" is not an object.</source>
+        <translation>成员“softComponents”不是对象。</translation>
+    </message>
+    <message>
+        <source>The comment of "%1" is not a text.</source>
+        <translation>“%1”的注释不是文本。</translation>
+    </message>
+    <message>
+        <source> of watch list %1</source>
+        <translation>（监视列表 %1）</translation>
+    </message>
+    <message>
+        <source>Watch list %1 is not an object.</source>
+        <translation>监视列表 %1 不是对象。</translation>
+    </message>
+    <message>
+        <source>Watch list %1: %2</source>
+        <translation>监视列表 %1：%2</translation>
+    </message>
+    <message>
+        <source>Entry %1 of watch list "%2" is not a text.</source>
+        <translation>监视列表“%2”的条目 %1 不是文本。</translation>
+    </message>
+</context>
+<context>
+    <name>SolutionTree</name>
+    <message>
+        <source>Solution</source>
+        <translation>解决方案</translation>
+    </message>
+</context>
+<context>
+    <name>ToolWindowManager</name>
+    <message>
+        <source>Compile Output</source>
+        <translation>编译输出</translation>
+    </message>
+</context>
+<context>
+    <name>VarTreeWidget</name>
+    <message>
+        <source>Global</source>
+        <translation>全局</translation>
+    </message>
+    <message>
+        <source>Binary</source>
+        <translation>二进制</translation>
+    </message>
+    <message>
+        <source>Hexadecimal</source>
+        <translation>十六进制</translation>
+    </message>
+    <message>
+        <source>Decimal</source>
+        <translation>十进制</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>Data Type</source>
+        <translation>数据类型</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>注释</translation>
+    </message>
+    <message>
+        <source>Scope</source>
+        <translation>作用域</translation>
+    </message>
+    <message>
+        <source>Show Mode</source>
+        <translation>显示格式</translation>
+    </message>
+    <message>
+        <source>Full Name</source>
+        <translation>全名</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>Reserved</source>
+        <translation>保留</translation>
+    </message>
+</context>
+<context>
+    <name>WatchListModel</name>
+    <message>
+        <source>A watch list needs a name.</source>
+        <translation>监视列表需要名称。</translation>
+    </message>
+    <message>
+        <source>The watch list name "%1" must not contain ".".</source>
+        <translation>监视列表名称“%1”不能包含“.”。</translation>
+    </message>
+    <message>
+        <source>There is no watch list named "%1".</source>
+        <translation>没有名为“%1”的监视列表。</translation>
+    </message>
+    <message>
+        <source>Only watch lists can be added to the watch lists.</source>
+        <translation>只能向监视列表中添加监视列表。</translation>
+    </message>
+    <message>
+        <source>The watch list "%1" is already there.</source>
+        <translation>监视列表“%1”已存在。</translation>
+    </message>
+    <message>
+        <source>A watch list named "%1" already exists.</source>
+        <translation>名为“%1”的监视列表已存在。</translation>
+    </message>
+    <message>
+        <source>The watch list is not in this project.</source>
+        <translation>该监视列表不在此项目中。</translation>
+    </message>
+</context>
+<context>
+    <name>Workbench</name>
+    <message>
+        <source>Watch List Workbench</source>
+        <translation>监视列表工作台</translation>
+    </message>
+    <message>
+        <source>Double-click a watch list in the solution tree to open it, or right-click the "Watch List" folder to add one.</source>
+        <translation>在解决方案树中双击监视列表将其打开，或右键单击“监视列表”文件夹添加新的监视列表。</translation>
+    </message>
+    <message>
+        <source>A project named "%1" is already open.</source>
+        <translation>名为“%1”的项目已经打开。</translation>
+    </message>
+    <message>
+        <source>No project named "%1" is open.</source>
+        <translation>没有打开名为“%1”的项目。</translation>
+    </message>
+    <message>
+        <source>Add to Watch List</source>
+        <translation>添加到监视列表</translation>
+    </message>
+    <message>
+        <source>%1 is not a Qt plug-in.</source>
+        <translation>%1 不是 Qt 插件。</translation>
+    </message>
+    <message>
+        <source>%1 is not a watch-list host plug-in (IID "%2", expected "%3").</source>
+        <translation>%1 不是监视列表宿主插件（IID 为“%2”，应为“%3”）。</translation>
+    </message>
+    <message>
+        <source>%1 is loaded already.</source>
+        <translation>%1 已经加载。</translation>
+    </message>
+    <message>
+        <source>%1 does not provide a watch-list host plug-in object.</source>
+        <translation>%1 未提供监视列表宿主插件对象。</translation>
+    </message>
+    <message>
+        <source>%1 failed to initialise.</source>
+        <translation>%1 初始化失败。</translation>
+    </message>
+</context>
+<context>
+    <name>WorkbenchMenus</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Open Project...</source>
+        <translation>打开项目(&amp;O)...</translation>
+    </message>
+    <message>
+        <source>&amp;Save Project</source>
+        <translation>保存项目(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Save Project &amp;As...</source>
+        <translation>项目另存为(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>&amp;Close Project</source>
+        <translation>关闭项目(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Com&amp;pare Projects...</source>
+        <translation>比较项目(&amp;P)...</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>退出(&amp;Q)</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>编辑(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>撤销(&amp;U)</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>重做(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Controller</source>
+        <translation>控制器(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Online</source>
+        <translation>在线(&amp;O)</translation>
+    </message>
+    <message>
+        <source>&amp;Settings</source>
+        <translation>设置(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Batch Monitor in Watch Lists</source>
+        <translation>在监视列表中启用批量监视(&amp;B)</translation>
+    </message>
+    <message>
+        <source>Watch-list windows opened from now on offer the batch monitor.</source>
+        <translation>此后打开的监视列表窗口提供批量监视。</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>视图(&amp;V)</translation>
+    </message>
+    <message>
+        <source>Open Project</source>
+        <translation>打开项目</translation>
+    </message>
+    <message>
+        <source>Projects (*.wlproj);;All files (*)</source>
+        <translation>项目 (*.wlproj);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Save Project</source>
+        <translation>保存项目</translation>
+    </message>
+    <message>
+        <source>Save Project As</source>
+        <translation>项目另存为</translation>
+    </message>
+    <message>
+        <source>Projects (*.wlproj)</source>
+        <translation>项目 (*.wlproj)</translation>
+    </message>
+    <message>
+        <source>Compare Projects</source>
+        <translation>比较项目</translation>
+    </message>
+    <message>
+        <source>Open two projects to compare their watch lists.</source>
+        <translation>请打开两个项目以比较它们的监视列表。</translation>
+    </message>
+    <message>
+        <source>First project:</source>
+        <translation>第一个项目：</translation>
+    </message>
+    <message>
+        <source>Compare with:</source>
+        <translation>与之比较：</translation>
+    </message>
+    <message>
+        <source>Watch Lists of %1 and %2</source>
+        <translation>%1 与 %2 的监视列表</translation>
+    </message>
+    <message>
+        <source>Watch List</source>
+        <translation>监视列表</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>Same</source>
+        <translation>相同</translation>
+    </message>
+    <message>
+        <source>Different</source>
+        <translation>不同</translation>
+    </message>
+    <message>
+        <source>Only in %1</source>
+        <translation>仅在 %1 中</translation>
+    </message>
+    <message>
+        <source>No comparator for this kind of node</source>
+        <translation>没有适用于此类节点的比较器</translation>
+    </message>
+    <message>
+        <source>Close Project</source>
+        <translation>关闭项目</translation>
+    </message>
+    <message>
+        <source>The project "%1" has changes that are not saved. Save them?</source>
+        <translation>项目“%1”有未保存的更改。是否保存？</translation>
+    </message>
+</context>
+</TS>
