@@ -1,11 +1,13 @@
 #include "simulatedtransfer.h"
 #include "solutiontree.h"
+#include "toolwindowmanager.h"
 #include "workbench.h"
 #include "workbenchmenus.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMainWindow>
@@ -107,6 +109,10 @@ int main(int argc, char *argv[])
     }
 
     window->show();
+    // Watch lists open down there: give them room to show more than a few rows.
+    if (QDockWidget *output =
+            workbench.toolWindows()->dockWidget(QStringLiteral("orvane.CompileOutPut")))
+        window->resizeDocks({output}, {window->height() / 2}, Qt::Vertical);
     if (parser.isSet(onlineOption))
         workbench.transfer()->setOnline(true);
     for (const QString &path : parser.values(activateOption))
