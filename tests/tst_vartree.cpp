@@ -139,7 +139,11 @@ void tst_VarTree::init()
 {
     m_cookies->setValue(QStringLiteral("Project.Name"), QStringLiteral("p"));
     openCore("p");
+    // Values are refreshed for what is on screen.
     m_tree = std::make_unique<VarTreeWidget>();
+    m_tree->resize(600, 300);
+    m_tree->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
 }
 
 void tst_VarTree::cleanup()

@@ -140,6 +140,10 @@ void VarTreeWidget::Private::refresh()
         updateTimer();
         return;
     }
+    // A tree tabbed away shows nothing; the next tick after it is shown
+    // brings its rows up to date.
+    if (!q->isVisible())
+        return;
     const Pass pass(currentProject());
     if (sourceChanged(pass))
         resolveAll(pass);
