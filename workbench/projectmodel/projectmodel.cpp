@@ -1,5 +1,6 @@
 #include "projectmodel.h"
 
+#include "projectmodelmanager.h"
 #include "softcomponentmodel.h"
 #include "watchlistmodel.h"
 
@@ -73,3 +74,8 @@ const Symbol *ProjectModel::symbol(const QString &name) const
     }
     return nullptr;
 }
+
+OpenProject::OpenProject(const QString &projectName)
+    : m_guard(ProjectModelManager::instance()->projectModel(projectName.toStdString(), false))
+    , m_model(qobject_cast<ProjectModel *>(m_guard.get()))
+{}

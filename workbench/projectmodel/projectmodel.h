@@ -1,6 +1,7 @@
 #pragma once
 
 #include "abstractprojectmodel.h"
+#include "safeprojectmodel.h"
 
 #include <QString>
 #include <QStringList>
@@ -49,4 +50,20 @@ private:
     QString m_deviceName;
     QString m_filePath;
     QVector<Symbol> m_symbols;
+};
+
+// The workbench model of an open project, held for one operation; empty when
+// no project of that name is open (or it is closing).
+class OpenProject
+{
+public:
+    explicit OpenProject(const QString &projectName);
+
+    ProjectModel *get() const { return m_model; }
+    ProjectModel *operator->() const { return m_model; }
+    explicit operator bool() const { return m_model != nullptr; }
+
+private:
+    SafeProjectModel m_guard;
+    ProjectModel *m_model = nullptr;
 };

@@ -45,9 +45,7 @@ void CrossReference::browseSymbol(const QString &symbol)
 
     const QString project =
         m_cookies ? m_cookies->value(QStringLiteral("Project.Name")).toString() : QString();
-    SafeProjectModel guard(
-        ProjectModelManager::instance()->projectModel(project.toStdString(), false));
-    const auto *model = qobject_cast<const ProjectModel *>(guard.get());
+    const OpenProject model(project);
     const Symbol *found = model ? model->symbol(symbol) : nullptr;
     if (model)
         m_project = project;

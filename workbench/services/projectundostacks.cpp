@@ -62,13 +62,8 @@ void ProjectUndoStacks::pushCommand(QUndoCommand *command)
 bool ProjectUndoStacks::gotoSymbol(const QString &symbol, const QString &projectName)
 {
     const QString project = projectName.isEmpty() ? m_current : projectName;
-    {
-        SafeProjectModel guard(
-            ProjectModelManager::instance()->projectModel(project.toStdString(), false));
-        const auto *model = qobject_cast<const ProjectModel *>(guard.get());
-        if (!model || !model->symbol(symbol))
-            return false;
-    }
+    if (const OpenProject model(project); !model || !model->symbol(symbol))
+        return false;
     showSymbols(project);
     if (!m_symbols)
         return false;
@@ -141,9 +136,7 @@ void ProjectUndoStacks::showSymbols(const QString &projectName)
         return;
     m_symbols->clear();
     m_symbolsProject.clear();
-    SafeProjectModel guard(
-        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
-    const auto *model = qobject_cast<const ProjectModel *>(guard.get());
+    const OpenProject model(projectName);
     if (!model)
         return;
     m_symbolsProject = projectName;

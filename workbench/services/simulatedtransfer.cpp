@@ -157,8 +157,7 @@ void SimulatedTransfer::simulate(const std::string &projectName)
         }
     }
 
-    SafeProjectModel guard(ProjectModelManager::instance()->projectModel(projectName, false));
-    const auto *model = qobject_cast<const ProjectModel *>(guard.get());
+    const OpenProject model(QString::fromStdString(projectName));
     if (!model)
         return;
     const QVector<Symbol> symbols = model->symbols();

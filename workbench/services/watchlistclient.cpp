@@ -7,13 +7,15 @@ namespace WatchListClient {
 
 bool addVariable(ObjectRegistry *registry, const QString &watchListName, const QString &variable)
 {
-    return addVariable(registry->value(QStringLiteral("orvane.watchlist")), watchListName, variable);
+    return addVariable(
+        registry->value(QStringLiteral("orvane.watchlist")), watchListName, variable);
 }
 
 bool addVariable(QObject *service, const QString &watchListName, const QString &variable)
 {
     // Cast by interface name: the plug-in keeps its meta-objects to itself.
-    auto watchList = service ? static_cast<IWatchList *>(service->qt_metacast("IWatchList")) : nullptr;
+    auto watchList =
+        service ? static_cast<IWatchList *>(service->qt_metacast("IWatchList")) : nullptr;
     if (!watchList)
         return false;
     watchList->addVariable(watchListName, variable);

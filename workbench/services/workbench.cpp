@@ -30,12 +30,12 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QMainWindow>
 #include <QMenu>
-#include <QTreeWidget>
 #include <QPluginLoader>
 #include <QPointer>
+#include <QTranslator>
+#include <QTreeWidget>
 #include <QUndoStack>
 
 #include <vector>
@@ -121,7 +121,7 @@ public:
     std::unique_ptr<CrossReference> crossReference;
     std::unique_ptr<ComparatorManager> comparators;
 
-    QStringList projects; // open projects, in the order they were opened
+    QStringList projects;                    // open projects, in the order they were opened
     QHash<QString, QByteArray> savedContent; // as last loaded or saved
     QStringList closing;
     QString current;
@@ -173,9 +173,10 @@ Workbench::Workbench(QObject *parent)
 
     QTreeWidget *symbols = d->undoStacks->symbolsView();
     symbols->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(symbols, &QWidget::customContextMenuRequested, this, [this, symbols](const QPoint &pos) {
-        showSymbolMenu(symbols, pos);
-    });
+    connect(symbols,
+            &QWidget::customContextMenuRequested,
+            this,
+            [this, symbols](const QPoint &pos) { showSymbolMenu(symbols, pos); });
     connect(d->cookies.get(),
             &ICookies::valueChanged,
             this,
@@ -194,7 +195,8 @@ void Workbench::setLanguage(const QString &language)
     current.workbench.reset();
     current.qt.reset();
     current.name = language;
-    current.workbench = installCatalogue(QStringLiteral("workbench"), QStringLiteral(":/translations"));
+    current.workbench =
+        installCatalogue(QStringLiteral("workbench"), QStringLiteral(":/translations"));
     current.qt = installCatalogue(QStringLiteral("qtbase"),
                                   QLibraryInfo::location(QLibraryInfo::TranslationsPath));
 }
@@ -325,9 +327,7 @@ bool Workbench::openProject(const QString &filePath, QString *error)
 
 bool Workbench::saveProject(const QString &projectName, QString *error)
 {
-    SafeProjectModel guard(
-        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
-    const auto *model = qobject_cast<const ProjectModel *>(guard.get());
+    const OpenProject model(projectName);
     if (!d->isOpen(projectName) || !model) {
         setError(error, tr("No project named \"%1\" is open.").arg(projectName));
         return false;
@@ -337,16 +337,14 @@ bool Workbench::saveProject(const QString &projectName, QString *error)
 
 bool Workbench::saveProjectAs(const QString &projectName, const QString &filePath, QString *error)
 {
-    SafeProjectModel guard(
-        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
-    auto *model = qobject_cast<ProjectModel *>(guard.get());
+    const OpenProject model(projectName);
     if (!d->isOpen(projectName) || !model) {
         setError(error, tr("No project named \"%1\" is open.").arg(projectName));
         return false;
     }
-    if (!ProjectFile::save(*model, filePath, error))
+    if (!ProjectFile::save(*model.get(), filePath, error))
         return false;
-    d->savedContent.insert(projectName, ProjectFile::serialize(*model));
+    d->savedContent.insert(projectName, ProjectFile::serialize(*model.get()));
     model->setFilePath(QFileInfo(filePath).absoluteFilePath());
     if (QUndoStack *stack = d->undoStacks->stack(projectName))
         stack->setClean();
@@ -363,12 +361,8 @@ void Workbench::showSymbolMenu(QTreeWidget *symbols, const QPoint &pos)
     const QString symbol = item->text(0);
 
     QStringList lists;
-    {
-        SafeProjectModel guard(ProjectModelManager::instance()->projectModel(
-            d->undoStacks->symbolsProject().toStdString(), false));
-        if (const auto model = qobject_cast<const ProjectModel *>(guard.get()))
-            lists = model->watchListModel()->getWatchListNames();
-    }
+    if (const OpenProject model(d->undoStacks->symbolsProject()); model)
+        lists = model->watchListModel()->getWatchListNames();
     QMenu menu;
     QMenu *add = menu.addMenu(tr("Add to Watch List"));
     add->setEnabled(!lists.isEmpty());
@@ -384,18 +378,18 @@ bool Workbench::addToWatchList(const QString &watchListName, const QString &vari
 }
 
 QVector<Workbench::WatchListComparison> Workbench::compareWatchLists(const QString &first,
-                                                                   const QString &second) const
+                                                                     const QString &second) const
 {
     const QString folder = QStringLiteral(".Watch List");
     const QStringList firstNames = d->tree->childNodes(first + folder);
     const QStringList secondNames = d->tree->childNodes(second + folder);
     const auto itemOf = [this, &folder](const QString &project, const QString &name) {
         const QString path = project + folder + QLatin1Char('.') + name;
-        return ComparisonItem{name,
-                              project,
-                              path,
-                              d->tree->nodeData(path, QStringLiteral("MimeType"), QVariant())
-                                  .toString()};
+        return ComparisonItem{
+            name,
+            project,
+            path,
+            d->tree->nodeData(path, QStringLiteral("MimeType"), QVariant()).toString()};
     };
 
     QVector<WatchListComparison> results;
@@ -423,10 +417,8 @@ QVector<Workbench::WatchListComparison> Workbench::compareWatchLists(const QStri
 
 bool Workbench::isModified(const QString &projectName) const
 {
-    SafeProjectModel guard(
-        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
-    const auto *model = qobject_cast<const ProjectModel *>(guard.get());
-    return model && ProjectFile::serialize(*model) != d->savedContent.value(projectName);
+    const OpenProject model(projectName);
+    return model && ProjectFile::serialize(*model.get()) != d->savedContent.value(projectName);
 }
 
 void Workbench::closeProject(const QString &projectName)
