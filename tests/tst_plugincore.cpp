@@ -96,6 +96,11 @@ private slots:
     void projectClosedWhileAsking_data();
     void projectClosedWhileAsking();
     void savedListsSurviveReopen();
+    void renameOntoAnotherProjectsWindow_data();
+    void renameOntoAnotherProjectsWindow();
+    void backgroundSubProjectKeepsFolder();
+    void shutdownLeavesHostSignalsAlone();
+    void randomWalk_data();
     void randomWalk();
 
 private:
@@ -112,6 +117,9 @@ private:
     // Names the node the next action works on, without a menu.
     void select(const QString &name);
     void invoke(const char *slot);
+    // Empty when every watch-list window shows, under its list's id and
+    // title, the entries of a list of its own open project; else what is wrong.
+    QString windowFault() const;
 
     std::unique_ptr<HostFixture> host;
     std::unique_ptr<ModalDriver> driver;
@@ -183,7 +191,37 @@ void tst_PluginCore::doubleClick(const QString &path)
 
 void tst_PluginCore::select(const QString &name)
 {
-    emit view()->nodeEvent(folder + QLatin1Char('.') + name, Solution::NodeSelected, QVariant());
+    const QString project = host->workbench().currentProject();
+    emit view()->nodeEvent(
+        project + QStringLiteral(".Watch List.") + name, Solution::NodeSelected, QVariant());
+}
+
+QString tst_PluginCore::windowFault() const
+{
+    ToolWindowManager *windows = host->workbench().toolWindows();
+    const QStringList ids = windows->toolWindowIds();
+    for (const QString &id : ids) {
+        if (!id.startsWith(QLatin1String("watchlist.")))
+            continue;
+        QWidget *widget = windows->toolWindowWidget(id);
+        const QString name = widget->property("watchListName").toString();
+        const QString project = widget->property("projectName").toString();
+        const QString title = windows->dockWidget(id)->windowTitle();
+        WatchListObject *list = HostFixture::watchList(project, name);
+        if (id != QStringLiteral("watchlist.") + name || title != QStringLiteral("Watch List_") + name)
+            return QStringLiteral("%1 (%2) shows %3 of %4").arg(id, title, name, project);
+        if (!list)
+            return QStringLiteral("%1 shows %2, missing in %3").arg(id, name, project);
+        auto tree = widget->findChild<VarTreeWidget *>();
+        QStringList rows;
+        for (int row = 0; row < tree->topLevelItemCount(); ++row)
+            rows.append(tree->getItemData(tree->topLevelItem(row), 0));
+        const QStringList entries = list->variables();
+        if (rows.size() > entries.size() + 1 || rows != entries.mid(0, rows.size() - 1) + QStringList{QString()})
+            return QStringLiteral("%1 of %2 shows [%3], the list holds [%4]")
+                .arg(id, project, rows.join(QLatin1Char(',')), entries.join(QLatin1Char(',')));
+    }
+    return QString();
 }
 
 void tst_PluginCore::invoke(const char *slot)
@@ -388,6 +426,15 @@ void tst_PluginCore::undoSteps_data()
                             << names("Motor,Fan,Valve");
     QTest::newRow("rename, no separator")
         << rename << watchLists << QString() << QStringLiteral("Pump Fan") << unchanged;
+    QTest::newRow("rename, empty new name")
+        << rename << watchLists << QString() << QStringLiteral("Pump[*PROJECT_MODEL_STACK*]")
+        << unchanged;
+    QTest::newRow("rename, empty old name")
+        << rename << watchLists << QString() << QStringLiteral("[*PROJECT_MODEL_STACK*]Pump")
+        << unchanged;
+    QTest::newRow("rename, same name")
+        << rename << watchLists << QString() << QStringLiteral("Pump[*PROJECT_MODEL_STACK*]Pump")
+        << unchanged;
     QTest::newRow("rename, two separators")
         << rename << watchLists << QString()
         << QStringLiteral("Pump[*PROJECT_MODEL_STACK*]Fan[*PROJECT_MODEL_STACK*]Gas") << unchanged;
@@ -416,13 +463,20 @@ void tst_PluginCore::projectClosedWhileAsking_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QByteArray>("dialog");
     QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("closes");
 
-    QTest::newRow("remove") << QStringLiteral("onActionRemove") << QByteArray("QMessageBox")
-                            << QStringLiteral("Yes");
-    QTest::newRow("rename") << QStringLiteral("onActionRename") << QByteArray("RenameWatchListDlg")
-                            << QStringLiteral("Gas");
-    QTest::newRow("add") << QStringLiteral("onActionInsert") << QByteArray("NewWatchListDlg")
-                         << QStringLiteral("Pump2");
+    for (bool closes : {true, false}) {
+        const char *how = closes ? "closed" : "made current";
+        QTest::addRow("remove, %s", how) << QStringLiteral("onActionRemove")
+                                        << QByteArray("QMessageBox") << QStringLiteral("Yes")
+                                        << closes;
+        QTest::addRow("rename, %s", how) << QStringLiteral("onActionRename")
+                                        << QByteArray("RenameWatchListDlg")
+                                        << QStringLiteral("Gas") << closes;
+        QTest::addRow("add, %s", how) << QStringLiteral("onActionInsert")
+                                     << QByteArray("NewWatchListDlg") << QStringLiteral("Pump2")
+                                     << closes;
+    }
 }
 
 void tst_PluginCore::projectClosedWhileAsking()
@@ -430,6 +484,7 @@ void tst_PluginCore::projectClosedWhileAsking()
     QFETCH(QString, action);
     QFETCH(QByteArray, dialog);
     QFETCH(QString, answer);
+    QFETCH(bool, closes);
 
     // A second project with a list of the same name becomes current when Demo closes.
     QVERIFY(host->openProject(QStringLiteral("Other"), {QStringLiteral("Pump:Y0")}));
@@ -437,8 +492,11 @@ void tst_PluginCore::projectClosedWhileAsking()
     doubleClick(folder + QStringLiteral(".Pump"));
     select(QStringLiteral("Pump"));
 
-    driver->onNext(dialog.constData(), [this, answer](QWidget *widget) {
-        host->workbench().closeProject(QStringLiteral("Demo"));
+    driver->onNext(dialog.constData(), [this, answer, closes](QWidget *widget) {
+        if (closes)
+            host->workbench().closeProject(QStringLiteral("Demo"));
+        else
+            host->workbench().setCurrentProject(QStringLiteral("Other"));
         if (qobject_cast<QMessageBox *>(widget))
             click(answer)(widget);
         else
@@ -446,6 +504,14 @@ void tst_PluginCore::projectClosedWhileAsking()
     });
     invoke(action.toLatin1().constData());
 
+    if (!closes) {
+        // Demo is as it was: no list without a node or an undo step.
+        QCOMPARE(model()->getWatchListNames(), names("Motor,Pump,Valve"));
+        QCOMPARE(view()->childNodes(folder), names("Motor,Pump,Valve"));
+        QCOMPARE(undoStack()->count(), 0);
+        QCOMPARE(state().windows, QStringList{QStringLiteral("watchlist.Pump")});
+        host->workbench().closeProject(QStringLiteral("Demo"));
+    }
     QCOMPARE(host->workbench().projectNames(), names("Other"));
     QCOMPARE(model(QStringLiteral("Other"))->getWatchListNames(), names("Pump"));
     QCOMPARE(model(QStringLiteral("Other"))->getObject(QStringLiteral("Pump"))->variables(),
@@ -481,22 +547,123 @@ void tst_PluginCore::savedListsSurviveReopen()
     QCOMPARE(model()->getObject(QStringLiteral("Drive"))->variables(), names("D0,D1"));
 }
 
+// Another project's window holds the id of the new name.
+void tst_PluginCore::renameOntoAnotherProjectsWindow_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<bool>("fromWindowOpen");
+
+    QTest::newRow("renamed list's window open") << QStringLiteral("Pump") << true;
+    QTest::newRow("renamed list's window closed") << QStringLiteral("Pump") << false;
+    QTest::newRow("another list, window open") << QStringLiteral("Fan") << true;
+}
+
+void tst_PluginCore::renameOntoAnotherProjectsWindow()
+{
+    QFETCH(QString, from);
+    QFETCH(bool, fromWindowOpen);
+
+    QVERIFY(host->openProject(QStringLiteral("Beta"),
+                              {QStringLiteral("Pump:Y0,Y1"), QStringLiteral("Fan:X0")}));
+    host->workbench().setCurrentProject(QStringLiteral("Demo"));
+    QVERIFY(QMetaObject::invokeMethod(plugin, "onShowVariable", Q_ARG(QString, QStringLiteral("Motor")), Q_ARG(int, 0)));
+    QVERIFY(QMetaObject::invokeMethod(plugin, "onShowVariable", Q_ARG(QString, QStringLiteral("Valve")), Q_ARG(int, 0)));
+    host->workbench().setCurrentProject(QStringLiteral("Beta"));
+    if (fromWindowOpen)
+        QVERIFY(QMetaObject::invokeMethod(plugin, "onShowVariable", Q_ARG(QString, from), Q_ARG(int, 0)));
+
+    const QString to = from == QLatin1String("Pump") ? QStringLiteral("Motor") : QStringLiteral("Valve");
+    select(from);
+    driver->onNext("RenameWatchListDlg", enterName(to));
+    invoke("onActionRename");
+    QCOMPARE(model(QStringLiteral("Beta"))->getObject(to)->variables().size(), from == QLatin1String("Pump") ? 2 : 1);
+    QVERIFY2(windowFault().isEmpty(), qPrintable(windowFault()));
+
+    // Opening the renamed list shows Beta's entries, and closing Beta leaves
+    // no window of it behind.
+    QVERIFY(QMetaObject::invokeMethod(plugin, "onShowVariable", Q_ARG(QString, to), Q_ARG(int, 0)));
+    QWidget *shown = window(to);
+    QVERIFY(shown);
+    QCOMPARE(shown->property("projectName").toString(), QStringLiteral("Beta"));
+    QVERIFY2(windowFault().isEmpty(), qPrintable(windowFault()));
+    host->workbench().closeProject(QStringLiteral("Beta"));
+    for (const QString &id : state().windows)
+        QCOMPARE(window(id.mid(int(qstrlen("watchlist."))))->property("projectName").toString(), QStringLiteral("Demo"));
+}
+
+void tst_PluginCore::backgroundSubProjectKeepsFolder()
+{
+    NodeInfo sub;
+    sub.name = sub.text = QStringLiteral("sub");
+    view()->addNode(QStringLiteral("Demo"), sub, 0);
+    Solution::ProjectInfo background;
+    background.isCurrent = false;
+    emit view()->projectOpened(QStringLiteral("Demo.sub"), background, Solution::SubProjectLevel);
+
+    QStringList shown;
+    driver->onNext("QMenu", [&shown](QWidget *widget) {
+        for (const QAction *action : widget->actions())
+            shown.append(action->text());
+        static_cast<QMenu *>(widget)->close();
+    });
+    emit view()->nodeEvent(folder, Solution::NodeContextMenu, QVariant());
+    QCOMPARE(shown, QStringList{QStringLiteral("Add Watch List")});
+
+    driver->onNext("NewWatchListDlg", enterName(QStringLiteral("Extra")));
+    invoke("onActionInsert");
+    QVERIFY(view()->childNodes(folder).contains(QStringLiteral("Extra")));
+    select(QStringLiteral("Extra"));
+    driver->onNext("QMessageBox", click(QStringLiteral("Yes")));
+    invoke("onActionRemove");
+    QCOMPARE(view()->childNodes(folder), names("Motor,Pump,Valve"));
+}
+
+void tst_PluginCore::shutdownLeavesHostSignalsAlone()
+{
+    plugin->shutdown();
+    // The host may still send node events before it deletes the plug-in.
+    emit view()->nodeEvent(folder, Solution::NodeContextMenu, QVariant());
+    emit view()->nodeEvent(folder + QStringLiteral(".Pump"), Solution::NodeContextMenu, QVariant());
+    emit host->workbench().undoStacks()->commandExecuted(QStringLiteral("PROJECT_MODEL_STACK_RENAME"), QStringLiteral("WatchListModel"), QString(), QStringLiteral("Pump[*PROJECT_MODEL_STACK*]Fan"));
+    QCOMPARE(state().nodes, names("Motor,Pump,Valve"));
+}
+
 // Many steps of every kind in random order, checking after each that the
-// tree and the windows still match the model.
+// tree and the windows still match the models. With two projects sharing
+// list names, windows of one name must never show the other project's list.
+void tst_PluginCore::randomWalk_data()
+{
+    QTest::addColumn<bool>("twoProjects");
+    QTest::addColumn<int>("steps");
+    QTest::newRow("one project") << false << 6000;
+    QTest::newRow("two projects sharing names") << true << 4000;
+}
+
 void tst_PluginCore::randomWalk()
 {
-    const quint32 seed = 20261206;
+    QFETCH(bool, twoProjects);
+    QFETCH(int, steps);
+    const quint32 seed = twoProjects ? 20261207 : 20261206;
     qInfo("random walk seed %u", seed);
     QRandomGenerator random(seed);
     const QStringList pool = names("A,B,C_1,Motor,Pump,Valve,监视,Z9");
     const auto pick = [&random](const QStringList &names) {
         return names.at(int(random.bounded(quint32(names.size()))));
     };
+    const QString other = QStringLiteral("Other");
+    const QString otherFile =
+        host->writeProject(other, {QStringLiteral("Pump:Y0,Y1"), QStringLiteral("Motor")});
+    if (twoProjects) {
+        QString error;
+        QVERIFY2(host->workbench().openProject(otherFile, &error), qPrintable(error));
+        host->workbench().setCurrentProject(QStringLiteral("Demo"));
+    }
 
-    for (int step = 0; step < 10000; ++step) {
-        const QStringList lists = model()->getWatchListNames();
+    for (int step = 0; step < steps; ++step) {
+        const QString current = host->workbench().currentProject();
+        const QStringList lists = model(current)->getWatchListNames();
         const QString name = pick(pool);
-        switch (random.bounded(7)) {
+        switch (random.bounded(twoProjects ? 9 : 7)) {
         case 0:
             driver->onNext("NewWatchListDlg", enterName(name));
             if (lists.contains(name)) {
@@ -525,10 +692,10 @@ void tst_PluginCore::randomWalk()
             invoke("onActionRemove");
             break;
         case 3:
-            undoStack()->undo();
+            host->workbench().undoStack(current)->undo();
             break;
         case 4:
-            undoStack()->redo();
+            host->workbench().undoStack(current)->redo();
             break;
         case 5:
             if (lists.isEmpty())
@@ -538,21 +705,35 @@ void tst_PluginCore::randomWalk()
             break;
         case 6:
             if (!lists.isEmpty())
-                model()->getObject(pick(lists))->appendVariable(name);
+                model(current)->getObject(pick(lists))->appendVariable(name);
+            break;
+        case 7:
+            host->workbench().setCurrentProject(pick(host->workbench().projectNames()));
+            break;
+        case 8:
+            if (host->workbench().projectNames().contains(other)) {
+                host->workbench().closeProject(other);
+            } else {
+                QString error;
+                QVERIFY2(host->workbench().openProject(otherFile, &error), qPrintable(error));
+            }
             break;
         }
-        QVERIFY2(driver->allHandled(), qPrintable(QStringLiteral("step %1").arg(step)));
+        const QString where = QStringLiteral("step %1").arg(step);
+        QVERIFY2(driver->allHandled(), qPrintable(where));
 
-        const State now = state();
-        QStringList nodes = now.nodes;
-        QStringList modelNames = now.lists;
-        nodes.sort();
-        modelNames.sort();
-        QVERIFY2(nodes == modelNames,
-                 qPrintable(QStringLiteral("step %1: %2").arg(step).arg(describe(now))));
-        for (const QString &id : now.windows)
-            QVERIFY2(now.lists.contains(id.mid(int(qstrlen("watchlist.")))),
-                     qPrintable(QStringLiteral("step %1: %2").arg(step).arg(describe(now))));
+        for (const QString &project : host->workbench().projectNames()) {
+            QStringList nodes = view()->childNodes(project + QStringLiteral(".Watch List"));
+            QStringList modelNames = model(project)->getWatchListNames();
+            nodes.sort();
+            modelNames.sort();
+            QVERIFY2(nodes == modelNames,
+                     qPrintable(QStringLiteral("%1: %2 nodes [%3], lists [%4]")
+                                    .arg(where, project, nodes.join(QLatin1Char(',')),
+                                         modelNames.join(QLatin1Char(',')))));
+        }
+        const QString fault = windowFault();
+        QVERIFY2(fault.isEmpty(), qPrintable(where + QStringLiteral(": ") + fault));
     }
 }
 

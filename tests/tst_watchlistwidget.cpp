@@ -22,6 +22,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -73,6 +74,8 @@ private slots:
     void pendingShowModeFollowsItsEntry();
     void unseenEntriesSurvive_data();
     void unseenEntriesSurvive();
+    void randomOperationsKeepRowsOnEntries_data();
+    void randomOperationsKeepRowsOnEntries();
     void hostChangesResetTheTree_data();
     void hostChangesResetTheTree();
     void destroyedWhileScrolledAndEditing();
@@ -415,6 +418,82 @@ void tst_WatchListWidget::unseenEntriesSurvive()
     QCOMPARE(list(QStringLiteral("Main"))->variables(), expected);
     widget->showVariable(expected.size() - 1);
     QCOMPARE(rowTexts(), expected + QStringList{QString()});
+}
+
+// Whatever loaded the rows, they are the list's first entries in order, then
+// one empty row: an entry behind a blank row is overwritten by typing there.
+void tst_WatchListWidget::randomOperationsKeepRowsOnEntries_data()
+{
+    QTest::addColumn<int>("height");
+    for (int height : {40, 150, 300, 610})
+        QTest::addRow("tree %d px", height) << height;
+}
+
+void tst_WatchListWidget::randomOperationsKeepRowsOnEntries()
+{
+    QFETCH(int, height);
+    const quint32 seed = 20261207 + quint32(height);
+    QRandomGenerator random(seed);
+    const auto below = [&random](int n) { return n > 0 ? int(random.bounded(quint32(n))) : 0; };
+
+    QVERIFY(host->openProject(project, {QStringLiteral("Main")}));
+    WatchListObject *entries = list(QStringLiteral("Main"));
+    for (int round = 0; round < 20; ++round) {
+        entries->setVariables(numbered(QStringLiteral("D"), below(150)));
+        widget = std::make_unique<WatchListWidget>(QStringLiteral("Main"), project, nullptr);
+        widget->resize(400, height);
+        widget->show();
+        VarTreeWidget *tree = widget->tree();
+        for (int step = 0; step < 60; ++step) {
+            const int rows = tree->topLevelItemCount();
+            QString what;
+            switch (below(8)) {
+            case 0:
+                widget->resize(400, 20 + below(2 * height));
+                what = QStringLiteral("resize");
+                break;
+            case 1:
+                widget->onScrollValueChanged(tree->verticalScrollBar()->maximum());
+                what = QStringLiteral("scroll");
+                break;
+            case 2:
+                what = QStringLiteral("show");
+                widget->showVariable(below(entries->getCount() + 2));
+                break;
+            case 3:
+                what = QStringLiteral("insert");
+                select({below(rows)});
+                widget->insertRowAtSelection();
+                break;
+            case 4:
+                what = QStringLiteral("delete");
+                select({below(rows), below(rows)});
+                widget->deleteSelectedRows();
+                break;
+            case 5:
+                what = QStringLiteral("type");
+                typeInto(below(rows), QStringLiteral("X%1").arg(step));
+                break;
+            case 6:
+                // A service append: the entry is added, then its row shown.
+                what = QStringLiteral("add");
+                entries->appendVariable(QStringLiteral("M%1").arg(step));
+                widget->showVariable(entries->getCount() - 1);
+                break;
+            case 7:
+                what = QStringLiteral("batch");
+                widget->appendVariableRow(QStringLiteral("Y%1").arg(step), 16);
+                widget->fillVisibleRows();
+                break;
+            }
+            const int loaded = widget->lastLoadedRow() + 1;
+            const QStringList all = entries->variables();
+            QVERIFY2(loaded <= all.size() && rowTexts() == all.mid(0, loaded) + QStringList{QString()},
+                     qPrintable(QStringLiteral("seed %1 round %2 step %3 (%4): %5 rows, %6 entries")
+                                    .arg(seed).arg(round).arg(step).arg(what)
+                                    .arg(tree->topLevelItemCount()).arg(all.size())));
+        }
+    }
 }
 
 void tst_WatchListWidget::hostChangesResetTheTree_data()

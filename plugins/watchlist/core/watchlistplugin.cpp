@@ -53,6 +53,13 @@ QString windowIdOf(const QString &name)
     return QStringLiteral("watchlist.") + name;
 }
 
+// A project and its sub-projects share one project model, named by the part
+// of the project name before the first ".".
+QString projectKeyOf(const QString &projectName)
+{
+    return projectName.section(QLatin1Char('.'), 0, 0);
+}
+
 } // namespace
 
 WatchListPlugin::WatchListPlugin()
@@ -146,6 +153,15 @@ void WatchListPlugin::registerComparator()
 
 void WatchListPlugin::shutdown()
 {
+    // The host may still emit before it deletes the plug-in; nothing may
+    // reach the menus deleted below.
+    if (Solution::View *view = solutionView(application))
+        view->disconnect(this);
+    if (QObject *helper = viewHelper())
+        helper->disconnect(this);
+    for (WatchListInstance *service : findChildren<WatchListInstance *>())
+        service->disconnect(this);
+
     delete folderMenu;
     folderMenu = nullptr;
     delete watchListMenu;
@@ -188,7 +204,7 @@ void WatchListPlugin::onProjectOpened(QString projectName,
     if (lev != Solution::SubProjectLevel && lev != Solution::ProjectLevel)
         return;
 
-    const QString projectKey = projectName.section(QLatin1Char('.'), 0, 0);
+    const QString projectKey = projectKeyOf(projectName);
     const WatchListModelHandle model = WatchListModelHandle::find(projectKey);
     if (!model)
         return;
@@ -202,7 +218,10 @@ void WatchListPlugin::onProjectOpened(QString projectName,
 
     const QString previousFolderPath = folderPath;
     folderPath = projectName + QLatin1Char('.') + folder.name;
-    folderPaths.insert(projectKey, folderPath);
+    // A sub-project opened in the background shares its parent's model, but
+    // the parent's folder stays the one its commands address.
+    if (info.isCurrent || !folderPaths.contains(projectKey))
+        folderPaths.insert(projectKey, folderPath);
     const QStringList names = model->getWatchListNames();
     for (const QString &name : names)
         addWatchListNode(name, folderPath);
@@ -220,7 +239,7 @@ void WatchListPlugin::onProjectClosed()
     const QStringList names = model->getWatchListNames();
     for (const QString &name : names)
         closeWatchList(name);
-    folderPaths.remove(model.projectName());
+    folderPaths.remove(projectKeyOf(model.projectName()));
 }
 
 void WatchListPlugin::onNodeEvent(QString path, Solution::NodeEvent event, QVariant param)
@@ -250,9 +269,16 @@ void WatchListPlugin::onActionInsert()
     if (!model)
         return;
     NewWatchListDlg dialog(model.model());
-    if (dialog.exec() != QDialog::Accepted || !isStillCurrent(model))
+    if (dialog.exec() != QDialog::Accepted)
         return;
     const QString name = dialog.getName();
+    if (!isStillCurrent(model)) {
+        // The dialog has added the list, but its project is no longer the
+        // one the node, the window and the undo step would go to: take the
+        // list back rather than leave it invisible and beyond undo.
+        model->removeWatchList(name);
+        return;
+    }
     addWatchListNode(name);
     openWatchList(name);
 
@@ -330,7 +356,10 @@ void WatchListPlugin::onCommandExecuted(QString type, QString subModel, QString 
         const QStringList names = param.split(QLatin1String(ModelStack::Separator),
                                               Qt::KeepEmptyParts,
                                               Qt::CaseSensitive);
-        if (names.size() == 2)
+        // Anything but two different names would remove the node of a list
+        // the model still holds.
+        if (names.size() == 2 && !names.at(0).isEmpty() && !names.at(1).isEmpty() &&
+            names.at(0) != names.at(1))
             applyWatchListRename(names.at(0), names.at(1));
     }
 }
@@ -407,10 +436,20 @@ WatchListWidget *WatchListPlugin::ownWindow(const QString &name) const
 void WatchListPlugin::applyWatchListRename(const QString &oldName, const QString &newName)
 {
     if (WatchListWidget *widget = ownWindow(oldName)) {
-        toolWindows(application)->renameToolWindow(windowIdOf(oldName),
-                                                   windowIdOf(newName),
-                                                   tr("Watch List_") + newName);
-        widget->setWatchListName(newName);
+        IToolWindowManager *windows = toolWindows(application);
+        // One window per name: another project's list of the new name makes
+        // room, as it does when a window opens.
+        auto holder =
+            qobject_cast<WatchListWidget *>(windows->toolWindowWidget(windowIdOf(newName)));
+        if (holder && holder != widget)
+            windows->removeToolWindow(holder);
+        if (windows->renameToolWindow(
+                windowIdOf(oldName), windowIdOf(newName), tr("Watch List_") + newName)) {
+            widget->setWatchListName(newName);
+        } else {
+            // A window left under the old id would show this list as another.
+            windows->removeToolWindow(widget);
+        }
     }
 
     // The new node takes the old one's place among its siblings.

@@ -187,6 +187,7 @@ WatchListWidget::Lookup WatchListWidget::findWatchListObject() const
 void WatchListWidget::setWatchListName(const QString &name)
 {
     watchListName = name;
+    setObjectName(QStringLiteral("WatchList_") + name);
 }
 
 int WatchListWidget::lastLoadedRow() const
@@ -200,25 +201,27 @@ void WatchListWidget::loadRows(int count)
     if (!list)
         return;
 
-    varTree->enableWatch(false);
-    for (int i = 0; i < count; ++i) {
-        const int total = varTree->topLevelItemCount();
+    // The former empty last row shows the entry and a new empty row follows.
+    const auto loadNext = [this, &list] {
         const int next = lastLoadedRow() + 1;
-        if (next >= list->getCount())
-            break;
         const QString name = list->getVariableName(next);
-        varTree->setRowCount(total + 1);
+        varTree->setRowCount(varTree->topLevelItemCount() + 1);
         varTree->setVariable(next, name, name);
         const auto pending = pendingShowModes.find(next);
         if (pending != pendingShowModes.end()) {
             varTree->setIntegerShowMode(next, pending.value());
             pendingShowModes.erase(pending);
         }
-    }
-    varTree->enableWatch(true);
+    };
 
-    if (varTree->topLevelItemCount() == list->getCount())
-        varTree->setRowCount(list->getCount() + 1);
+    varTree->enableWatch(false);
+    for (int i = 0; i < count && lastLoadedRow() + 1 < list->getCount(); ++i)
+        loadNext();
+    // A page that stops just above the last entry would leave that entry
+    // behind a blank row, where typing overwrites it: load it with the page.
+    if (list->getCount() > 0 && varTree->topLevelItemCount() == list->getCount())
+        loadNext();
+    varTree->enableWatch(true);
 }
 
 void WatchListWidget::fillVisibleRows()
@@ -264,8 +267,12 @@ void WatchListWidget::onVariableChanged(int rowIndex, QString varFullName)
         varTree->setRowCount(list->getCount() + 1);
     } else if (rowIndex > lastLoadedRow()) {
         // The empty last row of a list not loaded to its end stands for an
-        // entry the user has not seen: keep that entry, below the typed one.
-        list->insertVariable(rowIndex, varFullName);
+        // entry the user has not seen: keep that entry, below the typed one,
+        // moving every later entry down as Insert does.
+        list->appendVariable(QString());
+        for (int i = list->getCount() - 1; i > rowIndex; --i)
+            list->setVariableName(i, list->getVariableName(i - 1));
+        list->setVariableName(rowIndex, varFullName);
         shiftPendingShowModes(rowIndex, +1);
         varTree->setRowCount(rowIndex + 2);
         refreshRow(rowIndex);

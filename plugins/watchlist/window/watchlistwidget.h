@@ -20,6 +20,10 @@ class WatchListObject;
 class WatchListWidget : public QWidget
 {
     Q_OBJECT
+    // Readable through the meta-object, so a host can tell which list of
+    // which project a tool window shows without linking to the plug-in.
+    Q_PROPERTY(QString watchListName READ getWatchListName)
+    Q_PROPERTY(QString projectName READ getProjectName)
 public:
     WatchListWidget(const QString &watchListName, const QString &projectName, QWidget *parent);
     ~WatchListWidget() override;
