@@ -17,7 +17,7 @@ struct ComparisonItem
 class IComparator
 {
 public:
-    virtual ~IComparator();
+    virtual ~IComparator() = default;
 
     virtual QString typeKey() const = 0;
     virtual bool isSame(const ComparisonItem &a, const ComparisonItem &b) = 0;

@@ -1,5 +1,4 @@
 #include "iapplication.h"
-#include "icomparator.h"
 #include "icomparatorman.h"
 #include "icookies.h"
 #include "icrossreference.h"
@@ -9,8 +8,9 @@
 #include "objectregistry.h"
 #include "transfer.h"
 
-// The interfaces' out-of-line members live here so that their vtables and
-// meta-objects have one home, shared by the workbench and its plug-ins.
+// The host's interface classes: their vtables and meta-objects have one home,
+// a library of the host's own, so that a plug-in needs nothing of the host's
+// application to cast to them.
 
 IObject::IObject(QObject *parent)
     : QObject(parent)
@@ -61,5 +61,3 @@ IComparatorMan::IComparatorMan(QObject *parent)
 {}
 
 IComparatorMan::~IComparatorMan() = default;
-
-IComparator::~IComparator() = default;
