@@ -84,6 +84,10 @@ void tst_ACCore::brokenDescription_data()
         << withArea(R"({"name":"D","byteSize":4294967296,"radix":10,"elementSize":2,)"
                     R"("dataType":2})")
         << "byteSize is not";
+    QTest::newRow("bit area over 2^32 bits")
+        << withArea(R"({"name":"G","byteSize":536870913,"radix":10,"elementSize":0,)"
+                    R"("dataType":24})")
+        << "at most 2^32 bits";
 }
 
 void tst_ACCore::brokenDescription()

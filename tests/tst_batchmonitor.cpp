@@ -129,12 +129,19 @@ bool tst_BatchMonitor::openProject(const QString &device, const QString &name)
         qWarning("%s", qPrintable(error));
         return false;
     }
+    std::unique_ptr<ac::DeviceMemory> memory;
     if (device == QLatin1String("TEST-100")) {
-        auto memory = DeviceCatalog::parse(QByteArray(testDevice), &error);
+        memory = DeviceCatalog::parse(QByteArray(testDevice), &error);
         if (!memory)
             return false;
-        ac::ACCore::open(std::make_unique<ac::ACCore>(name.toStdString(), std::move(memory)));
+    } else if (device == QLatin1String("HUGE-BITS")) {
+        // Past what the catalogue accepts: the dialog must not rely on it.
+        memory = std::make_unique<ac::DeviceMemory>(
+            "HUGE-BITS",
+            std::vector<ac::JapanMemLayout>{{"G", 0xFFFFFFFFu, 10, 0, ac::TYPE_BIT}});
     }
+    if (memory)
+        ac::ACCore::open(std::make_unique<ac::ACCore>(name.toStdString(), std::move(memory)));
     return true;
 }
 
@@ -310,8 +317,8 @@ void tst_BatchMonitor::addressCount()
     QCOMPARE(part<QLineEdit>(&orphan, "editBeginAddr")->text(), QStringLiteral("0"));
 }
 
-// Areas H (100 words) and M (2^32 bits, decimal); a length of 0 gives the
-// range by its end address.
+// Areas H (100 words), M (2^32 bits, decimal) and G (nearly 2^35 bits); a length
+// of 0 gives the range by its end address.
 void tst_BatchMonitor::onOk_data()
 {
     QTest::addColumn<QString>("device");
@@ -333,9 +340,11 @@ void tst_BatchMonitor::onOk_data()
                         const char *message,
                         quint32 acceptedBegin = 0,
                         quint32 acceptedLength = 0) {
-        const bool wide = device[0] == 'W';
-        QTest::newRow(tag) << QString::fromLatin1(wide ? "DEMO-WIDE" : "TEST-100")
-                           << QString::fromLatin1(wide ? "M" : "H") << QString::fromLatin1(begin)
+        const char *const devices[][2] = {
+            {"TEST-100", "H"}, {"DEMO-WIDE", "M"}, {"HUGE-BITS", "G"}};
+        const auto *chosen = devices[device[0] == 'W' ? 1 : device[0] == 'G' ? 2 : 0];
+        QTest::newRow(tag) << QString::fromLatin1(chosen[0]) << QString::fromLatin1(chosen[1])
+                           << QString::fromLatin1(begin)
                            << QString::fromLatin1(end) << length << QString::fromLatin1(message)
                            << acceptedBegin << acceptedLength;
     };
@@ -352,6 +361,8 @@ void tst_BatchMonitor::onOk_data()
     row("2^32 bits: begin + length wraps", "W", "4294967295", "", 2, endOut);
     row("2^32 bits: long range wraps", "W", "4294967000", "", 999999999, endOut);
     row("2^32 bits: the whole area", "W", "0", "4294967295", 0, endOut);
+    row("huge bit area: begin past 32 bits", "G", "4294967301", "", 1, beginOut);
+    row("huge bit area: end past 32 bits", "G", "4294967295", "", 2, endOut);
 }
 
 void tst_BatchMonitor::onOk()

@@ -1,8 +1,10 @@
 #include "accore.h"
 #include "application.h"
 #include "cookies.h"
+#include "modaldriver.h"
 #include "names.h"
 #include "projectmodelmanager.h"
+#include "projectundostacks.h"
 #include "serviceregistry.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
@@ -15,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLibraryInfo>
+#include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,14 +30,18 @@
 
 namespace {
 
-QByteArray projectJson(const QString &name, const QString &device, const QJsonArray &symbols)
+QByteArray projectJson(const QString &name,
+                       const QString &device,
+                       const QJsonArray &symbols,
+                       const QJsonArray &watchLists = {})
 {
     return QJsonDocument(QJsonObject{{QStringLiteral("format"),
                                       QStringLiteral("watchlist-workbench-project")},
                                      {QStringLiteral("version"), 1},
                                      {QStringLiteral("name"), name},
                                      {QStringLiteral("device"), device},
-                                     {QStringLiteral("symbols"), symbols}})
+                                     {QStringLiteral("symbols"), symbols},
+                                     {QStringLiteral("watchLists"), watchLists}})
         .toJson();
 }
 
@@ -237,6 +244,7 @@ private slots:
     void cleanup();
 
     void closeAnnouncesBeforeDropping();
+    void symbolsFollowTheCurrentProject();
     void refusedOpen_data();
     void refusedOpen();
 
@@ -259,10 +267,21 @@ void TestProjects::cleanup()
     QVERIFY(modelNames().isEmpty());
 }
 
+// Each project has a symbol <name>_Speed and a watch list <name>List.
 bool TestProjects::open(const QString &name)
 {
+    const QJsonObject symbol{{QStringLiteral("name"), QString(name + QStringLiteral("_Speed"))},
+                             {QStringLiteral("dataType"), QStringLiteral("INT")},
+                             {QStringLiteral("address"), QStringLiteral("D0")},
+                             {QStringLiteral("comment"), QString()},
+                             {QStringLiteral("references"), QJsonArray()}};
+    const QJsonObject list{{QStringLiteral("name"), QString(name + QStringLiteral("List"))},
+                           {QStringLiteral("properties"), QString()},
+                           {QStringLiteral("entries"), QJsonArray()}};
     const QString path = writeFile(
-        m_dir, name + QStringLiteral(".wlproj"), projectJson(name, QStringLiteral("DEMO-FX"), {}));
+        m_dir,
+        name + QStringLiteral(".wlproj"),
+        projectJson(name, QStringLiteral("DEMO-FX"), {symbol}, {list}));
     QString error;
     if (m_workbench->openProject(path, &error))
         return true;
@@ -304,6 +323,46 @@ void TestProjects::closeAnnouncesBeforeDropping()
     QCOMPARE(cookieAtSignal, QStringLiteral("Gamma"));
     QVERIFY(!m_workbench->cookies()->contains(QStringLiteral("Project.Name")));
     QCOMPARE(current.last().at(0).toString(), QString());
+}
+
+void TestProjects::symbolsFollowTheCurrentProject()
+{
+    QVERIFY(open(QStringLiteral("Alpha")));
+    QVERIFY(open(QStringLiteral("Beta")));
+    QTreeWidget *symbols = m_workbench->undoStacks()->symbolsView();
+    const auto shown = [symbols] { return symbols->topLevelItem(0)->text(0); };
+
+    // A definition in another project makes that project current.
+    QVERIFY(m_workbench->undoStacks()->gotoSymbol(QStringLiteral("Alpha_Speed"),
+                                                  QStringLiteral("Alpha")));
+    QCOMPARE(m_workbench->currentProject(), QStringLiteral("Alpha"));
+    QCOMPARE(shown(), QStringLiteral("Alpha_Speed"));
+    m_workbench->setCurrentProject(QStringLiteral("Beta"));
+    QCOMPARE(shown(), QStringLiteral("Beta_Speed"));
+
+    QStringList offered;
+    QString message;
+    ModalDriver driver;
+    driver.onNext("QMenu", [&offered](QWidget *widget) {
+        auto menu = static_cast<QMenu *>(widget);
+        QMenu *lists = menu->actions().value(0)->menu();
+        for (QAction *action : lists->actions())
+            offered.append(action->text());
+        menu->setActiveAction(lists->menuAction());
+        QTest::keyClick(menu, Qt::Key_Right);
+        lists->setActiveAction(lists->actions().value(0));
+        QTest::keyClick(lists, Qt::Key_Return);
+    });
+    driver.onNext("QMessageBox", ModalDriver::noteMessage(&message));
+    emit symbols->customContextMenuRequested(
+        symbols->visualItemRect(symbols->topLevelItem(0)).center());
+    QTRY_VERIFY(driver.allHandled());
+
+    QCOMPARE(offered, names("BetaList"));
+    // No plug-in here: nothing can take the entry, and the user is told.
+    QCOMPARE(message,
+             QStringLiteral("Add to Watch List|\"Beta_Speed\" was not added: "
+                            "No watch-list service is loaded."));
 }
 
 void TestProjects::refusedOpen_data()

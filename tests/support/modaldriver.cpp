@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
+#include <QTextDocument>
 #include <QWidget>
 
 namespace {
@@ -70,6 +71,11 @@ ModalDriver::Action ModalDriver::noteMessage(QString *seen)
     return [seen](QWidget *widget) {
         auto box = static_cast<QMessageBox *>(widget);
         *seen = box->windowTitle() + QLatin1Char('|') + box->text();
+        // Markup in a name would be rendered, not shown: make that visible to the test.
+        if (box->textFormat() == Qt::RichText ||
+            (box->textFormat() == Qt::AutoText && Qt::mightBeRichText(box->text()))) {
+            *seen += QStringLiteral(" (as rich text)");
+        }
         QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
     };
 }

@@ -15,6 +15,7 @@ namespace {
 
 const QString resourceDir = QStringLiteral(":/devices");
 const QString suffix = QStringLiteral(".json");
+constexpr uint32_t bitAreaByteLimit = uint32_t(1) << 29;
 
 bool isAreaName(const QString &name)
 {
@@ -64,6 +65,9 @@ bool readArea(const QJsonObject &object, ac::JapanMemLayout *layout, QString *pr
          layout->elementSize != 4 && layout->elementSize != 8)) {
         return fail(QStringLiteral("elementSize must be 0, 1, 2, 4 or 8"));
     }
+    // Bit addresses are 32-bit numbers: a larger bit area could never be reached whole.
+    if (layout->elementSize == 0 && layout->byteSize > bitAreaByteLimit)
+        return fail(QStringLiteral("a bit area holds at most 2^32 bits (536870912 bytes)"));
     if (!readUnsigned(object, QStringLiteral("dataType"), &layout->dataType))
         return fail(QStringLiteral("dataType is not a data-type code"));
     return true;

@@ -1,3 +1,4 @@
+#include "plainmessagebox.h"
 #include "simulatedtransfer.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
@@ -97,14 +98,14 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }
-        QMessageBox::critical(window, QObject::tr("Load Plug-in"), error);
+        showPlainMessage(window, QMessageBox::Critical, QObject::tr("Load Plug-in"), error);
     }
 
     for (const QString &project : parser.positionalArguments()) {
         if (!workbench.openProject(project, &error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             if (!parser.isSet(screenshotOption))
-                QMessageBox::warning(window, QObject::tr("Open Project"), error);
+                showPlainMessage(window, QMessageBox::Warning, QObject::tr("Open Project"), error);
         }
     }
 

@@ -1,6 +1,7 @@
 #include "workbenchmenus.h"
 
 #include "cookies.h"
+#include "plainmessagebox.h"
 #include "projectundostacks.h"
 #include "simulatedtransfer.h"
 #include "workbench.h"
@@ -207,8 +208,9 @@ bool WorkbenchMenus::confirmClose(const QString &projectName)
 {
     if (!m_workbench->isModified(projectName))
         return true;
-    const auto answer = QMessageBox::question(
+    const auto answer = showPlainMessage(
         m_workbench->mainWindow(),
+        QMessageBox::Question,
         tr("Close Project"),
         tr("The project \"%1\" has changes that are not saved. Save them?").arg(projectName),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
@@ -247,5 +249,5 @@ void WorkbenchMenus::updateActions()
 
 void WorkbenchMenus::showError(const QString &title, const QString &message) const
 {
-    QMessageBox::warning(m_workbench->mainWindow(), title, message);
+    showPlainMessage(m_workbench->mainWindow(), QMessageBox::Warning, title, message);
 }

@@ -64,6 +64,10 @@ bool ProjectUndoStacks::gotoSymbol(const QString &symbol, const QString &project
     const QString project = projectName.isEmpty() ? m_current : projectName;
     if (const OpenProject model(project); !model || !model->symbol(symbol))
         return false;
+    if (project != m_current)
+        emit currentProjectWanted(project);
+    if (project != m_current)
+        return false;
     showSymbols(project);
     if (!m_symbols)
         return false;

@@ -24,7 +24,9 @@ public:
     ~ProjectUndoStacks() override;
 
     void pushCommand(QUndoCommand *command) override;
-    // An empty project name means the current project.
+    // An empty project name means the current project. The Symbols window
+    // only ever lists the current project's symbols, so another project's
+    // definition asks for that project to become current first.
     bool gotoSymbol(const QString &symbol, const QString &projectName) override;
 
     QUndoGroup *undoGroup() const;
@@ -40,6 +42,10 @@ public:
     QTreeWidget *symbolsView() const;
     // The project whose symbols the view lists, empty when it lists none.
     QString symbolsProject() const;
+
+signals:
+    // Whoever keeps the current project answers with setCurrentProject().
+    void currentProjectWanted(const QString &projectName);
 
 private:
     void showSymbols(const QString &projectName);

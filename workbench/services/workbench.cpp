@@ -7,6 +7,7 @@
 #include "crossreference.h"
 #include "devicecatalog.h"
 #include "icomparator.h"
+#include "plainmessagebox.h"
 #include "plugininterface.h"
 #include "projectfile.h"
 #include "projectmodel.h"
@@ -19,6 +20,7 @@
 #include "toolwindowmanager.h"
 #include "watchlistclient.h"
 #include "watchlistmodel.h"
+#include "watchlistobject.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -170,6 +172,10 @@ Workbench::Workbench(QObject *parent)
     d->hostComparators = d->comparators->typeKeys();
 
     connect(d->tree.get(), &SolutionTree::projectSelected, this, &Workbench::setCurrentProject);
+    connect(d->undoStacks.get(),
+            &ProjectUndoStacks::currentProjectWanted,
+            this,
+            &Workbench::setCurrentProject);
 
     QTreeWidget *symbols = d->undoStacks->symbolsView();
     symbols->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -360,8 +366,11 @@ void Workbench::showSymbolMenu(QTreeWidget *symbols, const QPoint &pos)
         item = item->parent();
     const QString symbol = item->text(0);
 
+    // The watch-list service adds to the current project's lists, so the menu
+    // offers those, whatever project the window happens to list.
+    const QString project = d->current;
     QStringList lists;
-    if (const OpenProject model(d->undoStacks->symbolsProject()); model)
+    if (const OpenProject model(project); model)
         lists = model->watchListModel()->getWatchListNames();
     QMenu menu;
     QMenu *add = menu.addMenu(tr("Add to Watch List"));
@@ -369,7 +378,36 @@ void Workbench::showSymbolMenu(QTreeWidget *symbols, const QPoint &pos)
     for (const QString &list : lists)
         add->addAction(list)->setData(list);
     if (QAction *chosen = menu.exec(symbols->viewport()->mapToGlobal(pos)))
-        addToWatchList(chosen->data().toString(), symbol);
+        addSymbolToWatchList(project, chosen->data().toString(), symbol);
+}
+
+void Workbench::addSymbolToWatchList(const QString &project,
+                                     const QString &watchListName,
+                                     const QString &symbol)
+{
+    const auto entryCount = [&]() -> int {
+        const OpenProject model(project);
+        WatchListObject *list =
+            model ? model->watchListModel()->getObject(watchListName) : nullptr;
+        return list ? list->getCount() : -1;
+    };
+    QString problem;
+    // The menu ran its own event loop: the project may have changed meanwhile.
+    const int before = project == d->current ? entryCount() : -1;
+    if (before < 0) {
+        problem = tr("The watch list \"%1\" is no longer in the current project.")
+                      .arg(watchListName);
+    } else if (!addToWatchList(watchListName, symbol)) {
+        problem = tr("No watch-list service is loaded.");
+    } else if (entryCount() <= before) {
+        problem = tr("The watch list \"%1\" refused the entry.").arg(watchListName);
+    }
+    if (!problem.isEmpty()) {
+        showPlainMessage(d->mainWindow.get(),
+                         QMessageBox::Warning,
+                         tr("Add to Watch List"),
+                         tr("\"%1\" was not added: %2").arg(symbol, problem));
+    }
 }
 
 bool Workbench::addToWatchList(const QString &watchListName, const QString &variable)

@@ -102,6 +102,10 @@ signals:
 
 private:
     void showSymbolMenu(QTreeWidget *symbols, const QPoint &pos);
+    // Through the watch-list service; says why when the entry did not arrive.
+    void addSymbolToWatchList(const QString &project,
+                              const QString &watchListName,
+                              const QString &symbol);
 
     class Private;
     std::unique_ptr<Private> d;

@@ -18,6 +18,7 @@
 #include <QSpinBox>
 #include <QStyle>
 
+#include <algorithm>
 #include <limits>
 
 struct BatchMonotorDlg::Form
@@ -308,7 +309,9 @@ void BatchMonotorDlg::onOk()
 {
     param.scType = ui->comboSCType->currentText();
     const quint32 radix = radixOf(param.scType);
-    const quint64 count = addressCountOf(param.scType);
+    // The record holds 32-bit addresses: past 2^32 - 1 an address would be cut
+    // to another one, so an area's addresses end there however large it is.
+    const quint64 count = std::min(addressCountOf(param.scType), quint64(1) << 32);
 
     const quint64 begin = readAddress(ui->editBeginAddr->text(), radix);
     if (begin >= count) {

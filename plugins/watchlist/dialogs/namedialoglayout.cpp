@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -16,8 +17,12 @@ void layoutNameDialog(QDialog *dialog,
     dialog->resize(340, 120);
 
     auto nameLayout = new QHBoxLayout;
-    for (QWidget *widget : nameRow)
+    for (QWidget *widget : nameRow) {
+        // A list's name comes from the project file, where it may look like markup.
+        if (auto label = qobject_cast<QLabel *>(widget))
+            label->setTextFormat(Qt::PlainText);
         nameLayout->addWidget(widget);
+    }
     nameLayout->addWidget(nameEdit);
 
     // The application style sheet selects the buttons by this property.
@@ -39,5 +44,9 @@ void layoutNameDialog(QDialog *dialog,
 
 void warnAboutName(const QString &title, const QString &text, const QString &buttonText)
 {
-    QMessageBox::warning(nullptr, title, text, buttonText, QString(), QString(), 0, -1);
+    // The text may name a list from a project file: shown as written, never as markup.
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, nullptr);
+    box.setTextFormat(Qt::PlainText);
+    box.addButton(buttonText, QMessageBox::AcceptRole);
+    box.exec();
 }

@@ -1,0 +1,17 @@
+#include "plainmessagebox.h"
+
+QMessageBox::StandardButton showPlainMessage(QWidget *parent,
+                                             QMessageBox::Icon icon,
+                                             const QString &title,
+                                             const QString &text,
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(icon, title, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    if (box.exec() == -1)
+        return QMessageBox::Cancel;
+    return box.standardButton(box.clickedButton());
+}
