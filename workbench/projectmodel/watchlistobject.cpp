@@ -43,14 +43,6 @@ bool WatchListObject::appendVariable(const QString &text)
     return true;
 }
 
-bool WatchListObject::insertVariable(int i, const QString &text)
-{
-    if (i < 0 || i > m_variables.size())
-        return false;
-    m_variables.insert(i, text);
-    return true;
-}
-
 bool WatchListObject::removeVariable(int i)
 {
     if (i < 0 || i >= m_variables.size())

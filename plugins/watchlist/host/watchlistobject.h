@@ -21,7 +21,6 @@ public:
     QString getVariableName(int i) const;
     bool setVariableName(int i, const QString &text);
     bool appendVariable(const QString &text);
-    bool insertVariable(int i, const QString &text);
     bool removeVariable(int i);
     QStringList variables() const;
     void setVariables(const QStringList &variables);
