@@ -6,7 +6,7 @@
 #include "watchlistobject.h"
 
 #include <QCoreApplication>
-#include <QDataStream>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -240,18 +240,20 @@ std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error)
     const qint64 size = file.size();
     if (size > maxFileSize)
         return tooLarge(size);
-    const QByteArray bytes = file.read(size);
-    if (file.error() != QFileDevice::NoError)
-        return failed(file.errorString() + QLatin1Char('.'));
-
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        if (bytes.trimmed().isEmpty())
-            return failed(tr("The file is empty."));
-        return failed(tr("It is not valid JSON (%1 at offset %2).")
-                          .arg(parseError.errorString())
-                          .arg(parseError.offset));
+    QJsonDocument document;
+    { // the bytes go before the model is built: together they may take gigabytes
+        const QByteArray bytes = file.read(size);
+        if (file.error() != QFileDevice::NoError)
+            return failed(file.errorString() + QLatin1Char('.'));
+        QJsonParseError parseError;
+        document = QJsonDocument::fromJson(bytes, &parseError);
+        if (parseError.error != QJsonParseError::NoError) {
+            if (bytes.trimmed().isEmpty())
+                return failed(tr("The file is empty."));
+            return failed(tr("It is not valid JSON (%1 at offset %2).")
+                              .arg(parseError.errorString())
+                              .arg(parseError.offset));
+        }
     }
     if (!document.isObject())
         return failed(tr("It does not hold a JSON object."));
@@ -316,18 +318,21 @@ QByteArray serialize(const ProjectModel &project)
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-QByteArray snapshot(const ProjectModel &project)
+QByteArray fingerprint(const ProjectModel &project)
 {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
+    // Nobody forges these: a fast digest is all it takes.
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    const auto number = [&hash](qint32 value) {
+        hash.addData(reinterpret_cast<const char *>(&value), sizeof value);
+    };
     // A text goes by length and UTF-16 units, so a null text and an empty one,
-    // which the file cannot tell apart, are written alike.
-    const auto text = [&out](const QString &value) {
-        out << qint32(value.size());
-        out.writeRawData(reinterpret_cast<const char *>(value.utf16()), value.size() * 2);
+    // which the file cannot tell apart, count alike.
+    const auto text = [&](const QString &value) {
+        number(value.size());
+        hash.addData(reinterpret_cast<const char *>(value.utf16()), value.size() * 2);
     };
     const auto texts = [&](const QStringList &values) {
-        out << qint32(values.size());
+        number(values.size());
         for (const QString &value : values)
             text(value);
     };
@@ -335,7 +340,7 @@ QByteArray snapshot(const ProjectModel &project)
     text(project.projectName());
     text(project.deviceName());
     const QVector<Symbol> symbols = project.symbols();
-    out << qint32(symbols.size());
+    number(symbols.size());
     for (const Symbol &symbol : symbols) {
         text(symbol.name);
         text(symbol.dataType);
@@ -344,20 +349,20 @@ QByteArray snapshot(const ProjectModel &project)
         texts(symbol.references);
     }
     const QMap<QString, QString> comments = project.softComponentModel()->comments();
-    out << qint32(comments.size());
+    number(comments.size());
     for (auto it = comments.begin(); it != comments.end(); ++it) {
         text(it.key());
         text(it.value());
     }
     const WatchListModel *model = project.watchListModel();
-    out << qint32(model->count());
+    number(model->count());
     for (int i = 0; i < model->count(); ++i) {
         const WatchListObject *list = model->getObject(static_cast<unsigned>(i));
         text(list->getName());
         text(list->getPropertys());
         texts(list->variables());
     }
-    return bytes;
+    return hash.result();
 }
 
 bool save(const ProjectModel &project, const QString &filePath, QString *error)

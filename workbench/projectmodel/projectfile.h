@@ -22,11 +22,11 @@ std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error);
 // The project as save() writes it.
 QByteArray serialize(const ProjectModel &project);
 
-// The content serialize() writes, in a compact binary form for telling
-// whether a project changed: equal content gives equal snapshots, and any
-// change to what the file would hold changes the snapshot. It costs a
-// fraction of serialize(), so it can be taken at every opening.
-QByteArray snapshot(const ProjectModel &project);
+// A digest of the content serialize() writes, for telling whether a project
+// changed: equal content gives equal fingerprints, and any change to what
+// the file would hold changes the fingerprint. It costs a fraction of
+// serialize() and keeps nothing of the project's size.
+QByteArray fingerprint(const ProjectModel &project);
 
 // Writes the project atomically (QSaveFile): the file holds either the old
 // or the new content, never half of one.

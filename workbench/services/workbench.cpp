@@ -122,7 +122,7 @@ public:
     std::unique_ptr<ComparatorManager> comparators;
 
     QStringList projects;                    // open projects, in the order they were opened
-    QHash<QString, QByteArray> savedContent; // snapshots, as last loaded or saved
+    QHash<QString, QByteArray> savedContent; // fingerprints, as last loaded or saved
     QStringList closing;
     QString current;
     QStringList hostComparators;
@@ -293,9 +293,9 @@ bool Workbench::openProject(const QString &filePath, QString *error)
     const QString device = model->deviceName();
     if (device.isEmpty())
         return refuse(tr("it names no device (the member \"device\" is missing or empty)."));
-    if (!DeviceCatalog::deviceNames().contains(device)) {
+    if (const QStringList known = DeviceCatalog::deviceNames(); !known.contains(device)) {
         return refuse(tr("its device \"%1\" is not one this workbench knows (%2).")
-                          .arg(device, DeviceCatalog::deviceNames().join(QStringLiteral(", "))));
+                          .arg(device, known.join(QStringLiteral(", "))));
     }
     std::unique_ptr<ac::DeviceMemory> memory = DeviceCatalog::create(device, &problem);
     if (!memory)
@@ -314,7 +314,7 @@ bool Workbench::openProject(const QString &filePath, QString *error)
 
     if (!manager->addProject(model.get()))
         return refuse(tr("a project named \"%1\" is already open.").arg(name));
-    d->savedContent.insert(name, ProjectFile::snapshot(*model));
+    d->savedContent.insert(name, ProjectFile::fingerprint(*model));
     model.release();
     ac::ACCore::open(std::make_unique<ac::ACCore>(key, std::move(memory)));
     d->undoStacks->addProject(name);
@@ -351,7 +351,7 @@ bool Workbench::saveProjectAs(const QString &projectName, const QString &filePat
     }
     if (!ProjectFile::save(*model.get(), filePath, error))
         return false;
-    d->savedContent.insert(projectName, ProjectFile::snapshot(*model.get()));
+    d->savedContent.insert(projectName, ProjectFile::fingerprint(*model.get()));
     model->setFilePath(QFileInfo(filePath).absoluteFilePath());
     if (QUndoStack *stack = d->undoStacks->stack(projectName))
         stack->setClean();
@@ -425,7 +425,7 @@ QVector<Workbench::WatchListComparison> Workbench::compareWatchLists(const QStri
 bool Workbench::isModified(const QString &projectName) const
 {
     const OpenProject model(projectName);
-    return model && ProjectFile::snapshot(*model.get()) != d->savedContent.value(projectName);
+    return model && ProjectFile::fingerprint(*model.get()) != d->savedContent.value(projectName);
 }
 
 void Workbench::closeProject(const QString &projectName)
