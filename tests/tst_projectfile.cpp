@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +37,10 @@ QStringList listNames(const ProjectModel &project)
 }
 
 } // namespace
+
+// What stands at the path instead of a file written with the content.
+enum class Special { None, Pipe, DeviceLink, Oversized };
+Q_DECLARE_METATYPE(Special)
 
 class TestProjectFile : public QObject
 {
@@ -161,6 +167,7 @@ void TestProjectFile::corruptInputIsRefused_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<Special>("special");
 
     const auto withHead = [](const char *members) -> QByteArray {
         return R"({"format":"watchlist-workbench-project","version":1,)" + QByteArray(members);
@@ -168,29 +175,55 @@ void TestProjectFile::corruptInputIsRefused_data()
     const QByteArray valid =
         withHead(R"("name":"Demo","watchLists":[{"name":"A","entries":["D1"]}]})");
 
-    QTest::newRow("nonexistent file") << QByteArray() << "No such file";
-    QTest::newRow("empty file") << QByteArray("") << "is empty";
-    QTest::newRow("truncated JSON") << valid.left(valid.size() - 6) << "not valid JSON";
-    QTest::newRow("not an object") << QByteArray("[1, 2]") << "does not hold a JSON object";
+    QTest::newRow("nonexistent file") << QByteArray() << "No such file" << Special::None;
+    QTest::newRow("empty file") << QByteArray("") << "is empty" << Special::None;
+    QTest::newRow("truncated JSON")
+        << valid.left(valid.size() - 6) << "not valid JSON" << Special::None;
+    QTest::newRow("not an object")
+        << QByteArray("[1, 2]") << "does not hold a JSON object" << Special::None;
     QTest::newRow("wrong format") << QByteArray(R"({"format":"other","version":1,"name":"Demo"})")
-                                  << "\"format\"";
+                                  << "\"format\"" << Special::None;
     QTest::newRow("unsupported version")
         << QByteArray(R"({"format":"watchlist-workbench-project","version":2,"name":"Demo"})")
-        << "Version 2 is not supported";
+        << "Version 2 is not supported" << Special::None;
+    QTest::newRow("version not whole")
+        << QByteArray(R"({"format":"watchlist-workbench-project","version":1.0000000000000002,)"
+                      R"("name":"Demo"})")
+        << "version 1.0000000000000002 is not a whole number" << Special::None;
     QTest::newRow("duplicate list names")
-        << withHead(R"("name":"Demo","watchLists":[{"name":"A"},{"name":"A"}]})")
-        << "A watch list named \"A\" already exists";
+        << withHead(R"("name":"Demo","watchLists":[{"name":"A"},{"name":"B"},{"name":"A"}]})")
+        << "Watch list 3: A watch list named \"A\" already exists" << Special::None;
     QTest::newRow("entry of wrong type")
         << withHead(R"("name":"Demo","watchLists":[{"name":"A","entries":["D1",5]}]})")
-        << "Entry 2 of watch list \"A\" is not a text";
+        << "Entry 2 of watch list \"A\" is not a text" << Special::None;
+    QTest::newRow("named pipe") << QByteArray() << "not a regular file" << Special::Pipe;
+    QTest::newRow("link to /dev/zero")
+        << QByteArray() << "not a regular file" << Special::DeviceLink;
+    QTest::newRow("over 1 GiB") << QByteArray() << "more than the 1 GiB" << Special::Oversized;
 }
 
 void TestProjectFile::corruptInputIsRefused()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, reason);
+    QFETCH(Special, special);
 
     const QString path = m_dir->filePath(QString::fromUtf8("projekt ä.json"));
+    switch (special) {
+    case Special::None:
+        break;
+    case Special::Pipe: // opening it to read would wait for a writer forever
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        break;
+    case Special::DeviceLink:
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        break;
+    case Special::Oversized: { // sparse: no disk space is used
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(ProjectFile::maxFileSize + 1));
+        break;
+    }
+    }
     const bool exists = !content.isNull();
     if (exists)
         QVERIFY(writeBytes(path, content));
@@ -199,7 +232,7 @@ void TestProjectFile::corruptInputIsRefused()
     QVERIFY(!ProjectFile::load(path, &error));
     QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
     QVERIFY2(error.contains(reason), qPrintable(error));
-    QCOMPARE(QFile::exists(path), exists);
+    QCOMPARE(QFileInfo::exists(path), exists || special != Special::None);
     if (exists)
         QVERIFY(readBytes(path) == content);
 }

@@ -11,6 +11,7 @@
 #include "workbench.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QJsonArray>
@@ -156,6 +157,9 @@ void TestSolutionTree::refusedOperations_data()
     });
     QTest::newRow("add existing path") << ViewOperation([](SolutionTree *view) {
         return view->addNode(folder, nodeInfo(QStringLiteral("Pump")), 0);
+    });
+    QTest::newRow("add existing path by a dotted name") << ViewOperation([](SolutionTree *view) {
+        return view->addNode(QStringLiteral("P"), nodeInfo(QStringLiteral("Watch List.Pump")), 0);
     });
     QTest::newRow("add empty name") << ViewOperation(
         [](SolutionTree *view) { return view->addNode(folder, nodeInfo(QString()), 0); });
@@ -373,10 +377,12 @@ void TestProjects::refusedOpen_data()
     const QByteArray beta = projectJson(QStringLiteral("Beta"), QStringLiteral("DEMO-FX"), {});
     QTest::newRow("duplicate name")
         << "other.wlproj" << projectJson(QStringLiteral("Alpha"), QStringLiteral("DEMO-FX"), {})
-        << "A project named \"Alpha\" is already open.";
+        << "a project named \"Alpha\" is already open.";
     QTest::newRow("unknown device")
         << "beta.wlproj" << projectJson(QStringLiteral("Beta"), QStringLiteral("NO-SUCH-PLC"), {})
-        << "NO-SUCH-PLC";
+        << "its device \"NO-SUCH-PLC\" is not one this workbench knows";
+    QTest::newRow("no device") << "beta.wlproj" << projectJson(QStringLiteral("Beta"), {}, {})
+                               << "it names no device";
     QTest::newRow("truncated JSON") << "broken.wlproj" << beta.left(40) << "broken.wlproj";
 }
 
@@ -394,6 +400,7 @@ void TestProjects::refusedOpen()
     QVERIFY(!m_workbench->openProject(path, &error));
 
     QVERIFY2(error.contains(message), qPrintable(error));
+    QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
     QCOMPARE(opened.count() + changed.count(), 0);
     QCOMPARE(modelNames(), names("Alpha"));
     QCOMPARE(m_workbench->solutionTree()->childNodes(QString()), names("Alpha"));

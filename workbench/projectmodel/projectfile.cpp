@@ -6,13 +6,18 @@
 #include "watchlistobject.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QSaveFile>
+
+#include <cmath>
+#include <vector>
 
 namespace {
 
@@ -36,27 +41,35 @@ public:
         return false;
     }
 
+    // Whose members are read, put into words only for a message: a project
+    // may hold a million symbols.
+    struct Owner
+    {
+        const char *text = nullptr; // with %1 for the number
+        int number = 0;
+
+        QString words() const { return text ? tr(text).arg(number) : QString(); }
+    };
+
     // Absent members stay as they are; present ones must be texts.
-    bool
-    readString(const QJsonObject &object, const QString &key, const QString &owner, QString *out)
+    bool readString(const QJsonObject &object, const QString &key, Owner owner, QString *out)
     {
         const QJsonValue value = object.value(key);
         if (value.isUndefined())
             return true;
         if (!value.isString())
-            return fail(tr("The member \"%1\"%2 is not a text.").arg(key, owner));
+            return fail(tr("The member \"%1\"%2 is not a text.").arg(key, owner.words()));
         *out = value.toString();
         return true;
     }
 
-    bool
-    readArray(const QJsonObject &object, const QString &key, const QString &owner, QJsonArray *out)
+    bool readArray(const QJsonObject &object, const QString &key, Owner owner, QJsonArray *out)
     {
         const QJsonValue value = object.value(key);
         if (value.isUndefined())
             return true;
         if (!value.isArray())
-            return fail(tr("The member \"%1\"%2 is not a list.").arg(key, owner));
+            return fail(tr("The member \"%1\"%2 is not a list.").arg(key, owner.words()));
         *out = value.toArray();
         return true;
     }
@@ -71,12 +84,18 @@ public:
         const QJsonValue version = root.value(QLatin1String("version"));
         if (!version.isDouble())
             return fail(tr("The member \"version\" is missing or not a number."));
-        if (version.toDouble() != formatVersion) {
-            return fail(tr("Version %1 is not supported; this workbench reads version %2.")
-                            .arg(version.toDouble())
+        const double number = version.toDouble();
+        if (std::floor(number) != number) {
+            return fail(tr("The version %1 is not a whole number; this workbench reads version %2.")
+                            .arg(QString::number(number, 'g', QLocale::FloatingPointShortest))
                             .arg(formatVersion));
         }
-        if (!readString(root, QStringLiteral("name"), QString(), name))
+        if (number != formatVersion) {
+            return fail(tr("Version %1 is not supported; this workbench reads version %2.")
+                            .arg(QString::number(number, 'g', QLocale::FloatingPointShortest))
+                            .arg(formatVersion));
+        }
+        if (!readString(root, QStringLiteral("name"), Owner(), name))
             return false;
         if (name->isEmpty())
             return fail(tr("The project has no name."));
@@ -89,12 +108,12 @@ public:
     bool readSymbols(const QJsonObject &root, ProjectModel *project)
     {
         QJsonArray array;
-        if (!readArray(root, QStringLiteral("symbols"), QString(), &array))
+        if (!readArray(root, QStringLiteral("symbols"), Owner(), &array))
             return false;
         QVector<Symbol> symbols;
         symbols.reserve(array.size());
         for (int i = 0; i < array.size(); ++i) {
-            const QString owner = tr(" of symbol %1").arg(i + 1);
+            const Owner owner{QT_TRANSLATE_NOOP("ProjectFile", " of symbol %1"), i + 1};
             if (!array.at(i).isObject())
                 return fail(tr("Symbol %1 is not an object.").arg(i + 1));
             const QJsonObject object = array.at(i).toObject();
@@ -142,11 +161,12 @@ public:
     bool readWatchLists(const QJsonObject &root, ProjectModel *project)
     {
         QJsonArray array;
-        if (!readArray(root, QStringLiteral("watchLists"), QString(), &array))
+        if (!readArray(root, QStringLiteral("watchLists"), Owner(), &array))
             return false;
-        WatchListModel *model = project->watchListModel();
+        std::vector<std::shared_ptr<WatchListObject>> lists;
+        lists.reserve(array.size());
         for (int i = 0; i < array.size(); ++i) {
-            const QString owner = tr(" of watch list %1").arg(i + 1);
+            const Owner owner{QT_TRANSLATE_NOOP("ProjectFile", " of watch list %1"), i + 1};
             if (!array.at(i).isObject())
                 return fail(tr("Watch list %1 is not an object.").arg(i + 1));
             const QJsonObject object = array.at(i).toObject();
@@ -158,8 +178,6 @@ public:
                 !readArray(object, QStringLiteral("entries"), owner, &entries)) {
                 return false;
             }
-            if (!model->appendWatchList(name))
-                return fail(tr("Watch list %1: %2").arg(i + 1).arg(model->getLastError()));
             QStringList variables;
             variables.reserve(entries.size());
             for (const QJsonValue &entry : qAsConst(entries)) {
@@ -170,10 +188,16 @@ public:
                 }
                 variables.append(entry.toString());
             }
-            WatchListObject *list = model->getObject(name);
+            auto list = std::make_shared<WatchListObject>(name);
             list->setVariables(variables);
             list->setPropertys(properties);
+            lists.push_back(std::move(list));
         }
+        // Appended together: one at a time, each would search all before it.
+        WatchListModel *model = project->watchListModel();
+        const int refused = model->appendWatchLists(lists);
+        if (refused >= 0)
+            return fail(tr("Watch list %1: %2").arg(refused + 1).arg(model->getLastError()));
         return true;
     }
 };
@@ -196,21 +220,40 @@ std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error)
         return nullptr;
     };
 
+    // A pipe or a device would be read until it ends, which may be never.
+    const QFileInfo info(filePath);
+    if (info.exists() && !info.isFile())
+        return failed(tr("It is not a regular file."));
+    const auto tooLarge = [&](qint64 size) {
+        return failed(tr("It is %1 bytes long, more than the %2 a project file may have.")
+                          .arg(size)
+                          .arg(QLocale::c().formattedDataSize(
+                              maxFileSize, 0, QLocale::DataSizeIecFormat)));
+    };
+    if (info.size() > maxFileSize)
+        return tooLarge(info.size());
+
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
         return failed(file.errorString() + QLatin1Char('.'));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return failed(file.errorString() + QLatin1Char('.'));
-    if (bytes.trimmed().isEmpty())
-        return failed(tr("The file is empty."));
-
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        return failed(tr("It is not valid JSON (%1 at offset %2).")
-                          .arg(parseError.errorString())
-                          .arg(parseError.offset));
+    // Measured again on the open file, and read no further: it may have changed meanwhile.
+    const qint64 size = file.size();
+    if (size > maxFileSize)
+        return tooLarge(size);
+    QJsonDocument document;
+    { // the bytes go before the model is built: together they may take gigabytes
+        const QByteArray bytes = file.read(size);
+        if (file.error() != QFileDevice::NoError)
+            return failed(file.errorString() + QLatin1Char('.'));
+        QJsonParseError parseError;
+        document = QJsonDocument::fromJson(bytes, &parseError);
+        if (parseError.error != QJsonParseError::NoError) {
+            if (bytes.trimmed().isEmpty())
+                return failed(tr("The file is empty."));
+            return failed(tr("It is not valid JSON (%1 at offset %2).")
+                              .arg(parseError.errorString())
+                              .arg(parseError.offset));
+        }
     }
     if (!document.isObject())
         return failed(tr("It does not hold a JSON object."));
@@ -222,7 +265,7 @@ std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error)
         return failed(reader.problem);
     auto project = std::make_unique<ProjectModel>(name.toStdString());
     QString device;
-    if (!reader.readString(root, QStringLiteral("device"), QString(), &device) ||
+    if (!reader.readString(root, QStringLiteral("device"), Reader::Owner(), &device) ||
         !reader.readSymbols(root, project.get()) ||
         !reader.readSoftComponents(root, project.get()) ||
         !reader.readWatchLists(root, project.get())) {
@@ -273,6 +316,53 @@ QByteArray serialize(const ProjectModel &project)
         {QStringLiteral("watchLists"), watchLists},
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+QByteArray fingerprint(const ProjectModel &project)
+{
+    // Nobody forges these: a fast digest is all it takes.
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    const auto number = [&hash](qint32 value) {
+        hash.addData(reinterpret_cast<const char *>(&value), sizeof value);
+    };
+    // A text goes by length and UTF-16 units, so a null text and an empty one,
+    // which the file cannot tell apart, count alike.
+    const auto text = [&](const QString &value) {
+        number(value.size());
+        hash.addData(reinterpret_cast<const char *>(value.utf16()), value.size() * 2);
+    };
+    const auto texts = [&](const QStringList &values) {
+        number(values.size());
+        for (const QString &value : values)
+            text(value);
+    };
+
+    text(project.projectName());
+    text(project.deviceName());
+    const QVector<Symbol> symbols = project.symbols();
+    number(symbols.size());
+    for (const Symbol &symbol : symbols) {
+        text(symbol.name);
+        text(symbol.dataType);
+        text(symbol.address);
+        text(symbol.comment);
+        texts(symbol.references);
+    }
+    const QMap<QString, QString> comments = project.softComponentModel()->comments();
+    number(comments.size());
+    for (auto it = comments.begin(); it != comments.end(); ++it) {
+        text(it.key());
+        text(it.value());
+    }
+    const WatchListModel *model = project.watchListModel();
+    number(model->count());
+    for (int i = 0; i < model->count(); ++i) {
+        const WatchListObject *list = model->getObject(static_cast<unsigned>(i));
+        text(list->getName());
+        text(list->getPropertys());
+        texts(list->variables());
+    }
+    return hash.result();
 }
 
 bool save(const ProjectModel &project, const QString &filePath, QString *error)

@@ -2,6 +2,8 @@
 
 #include "watchlistobject.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace {
@@ -27,6 +29,37 @@ WatchListModel::~WatchListModel() = default;
 bool WatchListModel::appendWatchList(const QString &name)
 {
     return insertObject(count(), std::make_shared<WatchListObject>(name));
+}
+
+int WatchListModel::appendWatchLists(const std::vector<std::shared_ptr<WatchListObject>> &lists)
+{
+    QSet<QString> taken;
+    taken.reserve(count() + static_cast<int>(lists.size()));
+    for (const auto &list : m_lists)
+        taken.insert(list->getName());
+    for (size_t i = 0; i < lists.size(); ++i) {
+        if (!lists[i]) {
+            refuse(tr("Only watch lists can be added to the watch lists."));
+            return static_cast<int>(i);
+        }
+        const QString name = lists[i]->getName();
+        const QString problem = nameProblem(name);
+        if (!problem.isEmpty()) {
+            refuse(problem);
+            return static_cast<int>(i);
+        }
+        const int before = taken.size();
+        taken.insert(name);
+        if (taken.size() == before) {
+            refuse(tr("A watch list named \"%1\" already exists.").arg(name));
+            return static_cast<int>(i);
+        }
+    }
+    if (lists.empty())
+        return -1;
+    m_lists.insert(m_lists.end(), lists.begin(), lists.end());
+    emit changed();
+    return -1;
 }
 
 bool WatchListModel::removeWatchList(const QString &name)

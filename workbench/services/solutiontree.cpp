@@ -9,29 +9,76 @@ namespace {
 const int NameRole = Qt::UserRole;
 const int DataRole = Qt::UserRole + 1;
 
+} // namespace
+
+// Each node knows its children by name: paths resolve, and additions to a
+// folder of many thousand nodes are checked, without scanning the folder.
+class SolutionTree::Node : public QTreeWidgetItem
+{
+public:
+    using Index = QHash<QString, Node *>;
+    static constexpr int Type = QTreeWidgetItem::UserType + 1;
+
+    Node(const QString &name, Index *siblings)
+        : QTreeWidgetItem(Type)
+        , m_name(name)
+        , m_siblings(siblings)
+    {
+        setData(0, NameRole, name);
+        m_siblings->insert(name, this);
+    }
+
+    ~Node() override
+    {
+        // The children go first, while the index they leave is still there.
+        qDeleteAll(takeChildren());
+        detach();
+    }
+
+    // For a node that may outlive the index it is listed in.
+    void detach()
+    {
+        if (m_siblings && m_siblings->value(m_name) == this)
+            m_siblings->remove(m_name);
+        m_siblings = nullptr;
+    }
+
+    Index children;
+
+private:
+    QString m_name;
+    Index *m_siblings;
+};
+
+namespace {
+
+using Node = SolutionTree::Node;
+
 QString nodeName(const QTreeWidgetItem *item)
 {
     return item->data(0, NameRole).toString();
 }
 
-// Names may themselves contain ".", so a path is matched name by name instead
-// of being split.
-QTreeWidgetItem *findBelow(const QTreeWidgetItem *parent, const QString &path, int from)
+// Names may themselves contain ".", so every "." left in the path is tried as
+// the end of the next name.
+Node *findBelow(const Node::Index &children, const QString &path, int from)
 {
-    const int rest = path.size() - from;
-    for (int i = 0; i < parent->childCount(); ++i) {
-        QTreeWidgetItem *child = parent->child(i);
-        const QString name = nodeName(child);
-        if (name.isEmpty() || name.size() > rest || path.midRef(from, name.size()) != name)
-            continue;
-        if (name.size() == rest)
-            return child;
-        if (path.at(from + name.size()) == QLatin1Char('.')) {
-            if (QTreeWidgetItem *found = findBelow(child, path, from + name.size() + 1))
+    if (children.isEmpty())
+        return nullptr;
+    for (int end = from;; ++end) {
+        end = path.indexOf(QLatin1Char('.'), end);
+        const bool last = end < 0;
+        if (last)
+            end = path.size();
+        if (Node *child = children.value(path.mid(from, end - from))) {
+            if (last)
+                return child;
+            if (Node *found = findBelow(child->children, path, end + 1))
                 return found;
         }
+        if (last)
+            return nullptr;
     }
-    return nullptr;
 }
 
 void collectExpanded(QTreeWidgetItem *item, QList<QTreeWidgetItem *> *expanded)
@@ -95,31 +142,38 @@ SolutionTree::SolutionTree(ToolWindowManager *toolWindows, QObject *parent)
 SolutionTree::~SolutionTree()
 {
     emit aboutToBeDestroyed();
-    if (m_tree && !m_tree->parent())
+    if (m_tree && !m_tree->parent()) {
         delete m_tree;
+    } else {
+        // The window owns the tree and may delete it later, after the index of its projects.
+        for (Node *project : qAsConst(m_projects))
+            project->detach();
+    }
 }
 
 bool SolutionTree::addNode(const QString &parentPath, const NodeInfo &info, int insertMode)
 {
     Q_UNUSED(insertMode)
     QTreeWidgetItem *parent = parentItem(parentPath);
-    if (!parent || info.name.isEmpty())
+    Node::Index *siblings = childIndex(parent);
+    if (!siblings || info.name.isEmpty())
         return false;
-    const QString nodePath =
-        parentPath.isEmpty() ? info.name : parentPath + QLatin1Char('.') + info.name;
-    if (item(nodePath))
+    if (findBelow(*siblings, info.name, 0))
         return false;
 
-    auto *node = new QTreeWidgetItem;
+    auto *node = new Node(info.name, siblings);
     node->setText(0, info.text.isEmpty() ? info.name : info.text);
-    node->setIcon(0, info.icon);
+    if (!info.icon.isNull())
+        node->setIcon(0, info.icon);
     if (info.color.isValid())
         node->setForeground(0, info.color);
-    node->setData(0, NameRole, info.name);
     node->setData(0, DataRole, QVariant(info.data));
     parent->addChild(node);
-    node->setHidden(!info.visible);
-    node->setExpanded(info.expanded != 0);
+    // A new node is shown and collapsed already.
+    if (!info.visible)
+        node->setHidden(true);
+    if (info.expanded != 0)
+        node->setExpanded(true);
     return true;
 }
 
@@ -205,7 +259,7 @@ QTreeWidgetItem *SolutionTree::item(const QString &path) const
 {
     if (!m_tree || path.isEmpty())
         return nullptr;
-    return findBelow(m_tree->invisibleRootItem(), path, 0);
+    return findBelow(m_projects, path, 0);
 }
 
 QString SolutionTree::path(const QTreeWidgetItem *item) const
@@ -230,6 +284,15 @@ QTreeWidgetItem *SolutionTree::parentItem(const QString &parentPath) const
     if (!m_tree)
         return nullptr;
     return parentPath.isEmpty() ? m_tree->invisibleRootItem() : item(parentPath);
+}
+
+SolutionTree::Node::Index *SolutionTree::childIndex(QTreeWidgetItem *parent)
+{
+    if (!parent)
+        return nullptr;
+    if (parent == m_tree->invisibleRootItem())
+        return &m_projects;
+    return parent->type() == Node::Type ? &static_cast<Node *>(parent)->children : nullptr;
 }
 
 void SolutionTree::onCurrentItemChanged(QTreeWidgetItem *current)

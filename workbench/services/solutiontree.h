@@ -2,6 +2,7 @@
 
 #include "solutionview.h"
 
+#include <QHash>
 #include <QPointer>
 
 class QPoint;
@@ -22,7 +23,7 @@ public:
     ~SolutionTree() override;
 
     // Every insertMode appends. Refused when the parent is unknown, the name
-    // is empty or a node of the resulting path exists already.
+    // is empty or the name leads from the parent to a node already.
     bool addNode(const QString &parentPath, const NodeInfo &info, int insertMode) override;
     bool removeNode(const QString &path, bool recursive) override;
     int nodeIndex(const QString &path) const override;
@@ -40,16 +41,21 @@ public:
     // Activates the node as a double click does; false when there is none.
     bool activate(const QString &path);
 
+    // The tree's items, each with its children by name.
+    class Node;
+
 signals:
     // A node of that project became the current one.
     void projectSelected(const QString &projectName);
 
 private:
     QTreeWidgetItem *parentItem(const QString &parentPath) const;
+    QHash<QString, Node *> *childIndex(QTreeWidgetItem *parent);
     void onCurrentItemChanged(QTreeWidgetItem *current);
     void onItemActivated(QTreeWidgetItem *item);
     void onContextMenuRequested(const QPoint &pos);
 
     QPointer<QTreeWidget> m_tree;
+    QHash<QString, Node *> m_projects; // the top-level nodes by name
     bool m_quiet = false;
 };

@@ -124,7 +124,7 @@ public:
     std::unique_ptr<ComparatorManager> comparators;
 
     QStringList projects;                    // open projects, in the order they were opened
-    QHash<QString, QByteArray> savedContent; // as last loaded or saved
+    QHash<QString, QByteArray> savedContent; // fingerprints, as last loaded or saved
     QStringList closing;
     QString current;
     QStringList hostComparators;
@@ -277,6 +277,12 @@ ComparatorManager *Workbench::comparators() const
 
 bool Workbench::openProject(const QString &filePath, QString *error)
 {
+    const auto refuse = [&](const QString &problem) {
+        setError(error,
+                 tr("The project file \"%1\" cannot be opened: %2")
+                     .arg(QDir::toNativeSeparators(filePath), problem));
+        return false;
+    };
     QString problem;
     std::unique_ptr<ProjectModel> model = ProjectFile::load(filePath, &problem);
     if (!model) {
@@ -286,17 +292,20 @@ bool Workbench::openProject(const QString &filePath, QString *error)
     const QString name = model->projectName();
     const std::string key = name.toStdString();
     ProjectModelManager *manager = ProjectModelManager::instance();
-    if (d->isOpen(name) || manager->projectModel(key, true)) {
-        setError(error, tr("A project named \"%1\" is already open.").arg(name));
-        return false;
-    }
+    if (d->isOpen(name) || manager->projectModel(key, true))
+        return refuse(tr("a project named \"%1\" is already open.").arg(name));
     // The controller core comes first: a device the catalogue does not know
     // refuses the project before anything has been registered.
-    std::unique_ptr<ac::DeviceMemory> memory = DeviceCatalog::create(model->deviceName(), &problem);
-    if (!memory) {
-        setError(error, problem);
-        return false;
+    const QString device = model->deviceName();
+    if (device.isEmpty())
+        return refuse(tr("it names no device (the member \"device\" is missing or empty)."));
+    if (const QStringList known = DeviceCatalog::deviceNames(); !known.contains(device)) {
+        return refuse(tr("its device \"%1\" is not one this workbench knows (%2).")
+                          .arg(device, known.join(QStringLiteral(", "))));
     }
+    std::unique_ptr<ac::DeviceMemory> memory = DeviceCatalog::create(device, &problem);
+    if (!memory)
+        return refuse(problem);
 
     const QFileInfo file(filePath);
     model->setFilePath(file.absoluteFilePath());
@@ -309,11 +318,9 @@ bool Workbench::openProject(const QString &filePath, QString *error)
     info.modifyTime = file.lastModified().toString(Qt::ISODate);
     info.isCurrent = true;
 
-    if (!manager->addProject(model.get())) {
-        setError(error, tr("A project named \"%1\" is already open.").arg(name));
-        return false;
-    }
-    d->savedContent.insert(name, ProjectFile::serialize(*model));
+    if (!manager->addProject(model.get()))
+        return refuse(tr("a project named \"%1\" is already open.").arg(name));
+    d->savedContent.insert(name, ProjectFile::fingerprint(*model));
     model.release();
     ac::ACCore::open(std::make_unique<ac::ACCore>(key, std::move(memory)));
     d->undoStacks->addProject(name);
@@ -350,7 +357,7 @@ bool Workbench::saveProjectAs(const QString &projectName, const QString &filePat
     }
     if (!ProjectFile::save(*model.get(), filePath, error))
         return false;
-    d->savedContent.insert(projectName, ProjectFile::serialize(*model.get()));
+    d->savedContent.insert(projectName, ProjectFile::fingerprint(*model.get()));
     model->setFilePath(QFileInfo(filePath).absoluteFilePath());
     if (QUndoStack *stack = d->undoStacks->stack(projectName))
         stack->setClean();
@@ -456,7 +463,7 @@ QVector<Workbench::WatchListComparison> Workbench::compareWatchLists(const QStri
 bool Workbench::isModified(const QString &projectName) const
 {
     const OpenProject model(projectName);
-    return model && ProjectFile::serialize(*model.get()) != d->savedContent.value(projectName);
+    return model && ProjectFile::fingerprint(*model.get()) != d->savedContent.value(projectName);
 }
 
 void Workbench::closeProject(const QString &projectName)

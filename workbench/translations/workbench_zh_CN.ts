@@ -61,43 +61,6 @@
         <source>The project file "%1" cannot be written: %2.</source>
         <translation>无法写入项目文件“%1”：%2。</translation>
     </message>
-</context>
-<context>
-    <name>ProjectUndoStacks</name>
-    <message>
-        <source>Name</source>
-        <translation>名称</translation>
-    </message>
-    <message>
-        <source>Data Type</source>
-        <translation>数据类型</translation>
-    </message>
-    <message>
-        <source>Address</source>
-        <translation>地址</translation>
-    </message>
-    <message>
-        <source>Comment</source>
-        <translation>注释</translation>
-    </message>
-    <message>
-        <source>Symbols</source>
-        <translation>符号</translation>
-    </message>
-</context>
-<context>
-    <name>QObject</name>
-    <message>
-        <source>Load Plug-in</source>
-        <translation>加载插件</translation>
-    </message>
-    <message>
-        <source>Open Project</source>
-        <translation>打开项目</translation>
-    </message>
-</context>
-<context>
-    <name>Reader</name>
     <message>
         <source>The member "%1"%2 is not a text.</source>
         <translation>成员“%1”%2不是文本。</translation>
@@ -165,6 +128,52 @@
     <message>
         <source>Entry %1 of watch list "%2" is not a text.</source>
         <translation>监视列表“%2”的条目 %1 不是文本。</translation>
+    </message>
+    <message>
+        <source>It is not a regular file.</source>
+        <translation>它不是普通文件。</translation>
+    </message>
+    <message>
+        <source>It is %1 bytes long, more than the %2 a project file may have.</source>
+        <translation>它有 %1 字节，超过了项目文件所允许的 %2。</translation>
+    </message>
+    <message>
+        <source>The version %1 is not a whole number; this workbench reads version %2.</source>
+        <translation>版本 %1 不是整数；本工作台读取版本 %2。</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectUndoStacks</name>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Data Type</source>
+        <translation>数据类型</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>注释</translation>
+    </message>
+    <message>
+        <source>Symbols</source>
+        <translation>符号</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Load Plug-in</source>
+        <translation>加载插件</translation>
+    </message>
+    <message>
+        <source>Open Project</source>
+        <translation>打开项目</translation>
     </message>
 </context>
 <context>
@@ -282,8 +291,20 @@
         <translation>在解决方案树中双击监视列表将其打开，或右键单击“监视列表”文件夹添加新的监视列表。</translation>
     </message>
     <message>
-        <source>A project named "%1" is already open.</source>
+        <source>The project file "%1" cannot be opened: %2</source>
+        <translation>无法打开项目文件“%1”：%2</translation>
+    </message>
+    <message>
+        <source>a project named "%1" is already open.</source>
         <translation>名为“%1”的项目已经打开。</translation>
+    </message>
+    <message>
+        <source>it names no device (the member "device" is missing or empty).</source>
+        <translation>其中没有指定设备（成员“device”缺失或为空）。</translation>
+    </message>
+    <message>
+        <source>its device "%1" is not one this workbench knows (%2).</source>
+        <translation>本工作台不认识其设备“%1”（已知设备：%2）。</translation>
     </message>
     <message>
         <source>No project named "%1" is open.</source>
