@@ -57,7 +57,9 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("projects"),
                                  QStringLiteral("Project files (*.wlproj) to open."),
                                  QStringLiteral("[projects...]"));
-    const QCommandLineOption pluginOption(QStringLiteral("plugin"),
+    // Not "plugin": Qt's own command line takes -plugin and --plugin for its
+    // input plug-ins before this parser sees them.
+    const QCommandLineOption pluginOption(QStringLiteral("plugin-file"),
                                           QStringLiteral("The plug-in to load."),
                                           QStringLiteral("file"),
                                           defaultPluginPath());
