@@ -333,12 +333,30 @@ void WatchListWidget::deleteSelectedRows()
     // The empty last row of a list not loaded to its end stands for an entry
     // the user has not seen yet; it is not deleted.
     const int lastLoaded = lastLoadedRow();
+    // A current row among the deleted ones moves to its neighbour at each
+    // removal, and each move lays the whole tree out again. It is parked for
+    // the loop and put afterwards where those moves would have left it.
+    QItemSelectionModel *selection = varTree->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
+    const bool parked = currentRow >= 0 && currentRow <= lastLoaded &&
+                        std::binary_search(rows.cbegin(), rows.cend(), currentRow);
+    if (parked)
+        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     QVector<int> removed;
     for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
         if (*row <= lastLoaded && list->removeVariable(*row)) {
             varTree->removeRow(*row);
             removed.prepend(*row);
+            if (*row < currentRow)
+                --currentRow;
+            else if (*row == currentRow)
+                currentRow = std::max(currentRow - 1, 0);
         }
+    }
+    if (parked) {
+        selection->setCurrentIndex(varTree->model()->index(currentRow, current.column()),
+                                   QItemSelectionModel::NoUpdate);
     }
     dropPendingShowModes(removed);
 }
