@@ -53,21 +53,20 @@ void VarTreeItem::setShowMode(int mode)
     emitDataChanged();
 }
 
-bool VarTreeItem::setDescription(const QString &dataType,
+void VarTreeItem::setDescription(const QString &dataType,
                                  const QString &address,
                                  const QString &comment,
                                  bool global)
 {
     if (m_dataType == dataType && m_addressText == address && m_comment == comment &&
         m_global == global) {
-        return false;
+        return;
     }
     m_dataType = dataType;
     m_addressText = address;
     m_comment = comment;
     m_global = global;
     emitDataChanged();
-    return true;
 }
 
 QString *VarTreeItem::derivedText(int column)
@@ -126,4 +125,14 @@ void VarTreeItem::setData(int column, int role, const QVariant &value)
         return;
     *text = changed;
     emitDataChanged();
+}
+
+void VarTreeItem::setNames(const QString &name, const QString &fullName)
+{
+    const bool fullNameChanged = m_fullName != fullName;
+    m_fullName = fullName;
+    if (text(VarTreeWidget::NameColumn) != name)
+        setText(VarTreeWidget::NameColumn, name);
+    else if (fullNameChanged)
+        emitDataChanged();
 }

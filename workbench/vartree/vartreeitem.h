@@ -37,8 +37,10 @@ public:
     // A plain 2-byte word address, shown with its sixteen bits under it.
     bool isWord() const { return m_isWord; }
 
-    // The columns described by the resolution; false when they already said so.
-    bool setDescription(const QString &dataType,
+    // One change of the row for both: paging sets the names of every row it loads.
+    void setNames(const QString &name, const QString &fullName);
+    // The columns described by the resolution.
+    void setDescription(const QString &dataType,
                         const QString &address,
                         const QString &comment,
                         bool global);

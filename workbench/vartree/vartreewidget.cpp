@@ -281,8 +281,7 @@ void VarTreeWidget::Private::setName(VarTreeItem *item,
 {
     const bool wasSettingNames = settingNames;
     settingNames = true;
-    item->setText(NameColumn, name);
-    item->setText(FullNameColumn, fullName);
+    item->setNames(name, fullName);
     settingNames = wasSettingNames;
 }
 
@@ -423,7 +422,9 @@ void VarTreeWidget::setRowCount(int n)
 {
     n = std::max(n, 0);
     const int count = topLevelItemCount();
-    if (n > count) {
+    if (n == count + 1) {
+        addTopLevelItem(new VarTreeItem);
+    } else if (n > count) {
         QList<QTreeWidgetItem *> rows;
         rows.reserve(n - count);
         for (int row = count; row < n; ++row)

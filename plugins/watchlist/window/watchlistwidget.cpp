@@ -201,13 +201,14 @@ void WatchListWidget::loadRows(int count)
         return;
 
     varTree->enableWatch(false);
-    for (int i = 0; i < count; ++i) {
-        const int total = varTree->topLevelItemCount();
-        const int next = lastLoadedRow() + 1;
-        if (next >= list->getCount())
-            break;
+    // The page's rows go into the tree in one insertion: the tree pays a round
+    // of model signals for each insertion, whatever its size.
+    const int first = std::max(lastLoadedRow() + 1, 0);
+    const int end = first + std::max(0, std::min(count, list->getCount() - first));
+    if (end > first)
+        varTree->setRowCount(end + 1);
+    for (int next = first; next < end; ++next) {
         const QString name = list->getVariableName(next);
-        varTree->setRowCount(total + 1);
         varTree->setVariable(next, name, name);
         const auto pending = pendingShowModes.find(next);
         if (pending != pendingShowModes.end()) {
