@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -157,17 +158,21 @@ void tst_WatchListWidget::select(const QList<int> &rows)
 }
 
 // Operations: "edit r text", "type text" (into the empty last row),
-// "insert r" (row r selected), "delete r,s".
+// "insert r" (row r selected), "delete r,s", "current r". currentRow -1: not checked.
 void tst_WatchListWidget::rowsMirrorModel_data()
 {
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QStringList>("operations");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("currentRow");
 
-    const auto row =
-        [](const char *tag, const char *before, const char *operations, const char *after) {
-            QTest::newRow(tag) << entries(before) << names(operations) << entries(after);
-        };
+    const auto row = [](const char *tag,
+                        const char *before,
+                        const char *operations,
+                        const char *after,
+                        int currentRow = -1) {
+        QTest::newRow(tag) << entries(before) << names(operations) << entries(after) << currentRow;
+    };
     row("empty list shows one empty row", "", "", "");
     row("type twice", "M0", "type D0,type X10", "M0,D0,X10");
     row("edit a row", "D0,D1", "edit 1 Motor_Speed", "D0,Motor_Speed");
@@ -175,6 +180,10 @@ void tst_WatchListWidget::rowsMirrorModel_data()
     row("insert on the empty row appends an empty entry", "D0", "insert 1", "D0,-");
     row("delete two rows", "D0,D1,D2,D3", "delete 1 3", "D0,D2");
     row("delete the empty row deletes nothing", "D0", "delete 1", "D0");
+    // The current row goes where the tree moves it row by row: above, else below.
+    row("delete a block holding the current row",
+        "D0,D1,D2,D3,D4,D5,D6", "current 4,delete 1 3 4", "D0,D2,D5,D6", 1);
+    row("delete the first row, current", "D0,D1,D2", "current 0,delete 0 1", "D2", 0);
     row("emptied text makes an empty entry", "D0,D1", "edit 0 ", "-,D1");
 }
 
@@ -183,6 +192,7 @@ void tst_WatchListWidget::rowsMirrorModel()
     QFETCH(QStringList, entries);
     QFETCH(QStringList, operations);
     QFETCH(QStringList, expected);
+    QFETCH(int, currentRow);
 
     QVERIFY(host->openProject(project, {QStringLiteral("Main")}));
     list(QStringLiteral("Main"))->setVariables(entries);
@@ -208,12 +218,17 @@ void tst_WatchListWidget::rowsMirrorModel()
                 rows.append(row.toInt());
             select(rows);
             widget->deleteSelectedRows();
+        } else if (verb == QLatin1String("current")) {
+            widget->tree()->selectionModel()->setCurrentIndex(
+                widget->tree()->model()->index(argument.toInt(), 0), QItemSelectionModel::NoUpdate);
         }
     }
 
     QCOMPARE(list(QStringLiteral("Main"))->variables(), expected);
     // The tree holds every entry and one empty row to type into.
     QCOMPARE(rowTexts(), expected + QStringList{QString()});
+    if (currentRow >= 0)
+        QCOMPARE(widget->tree()->currentIndex().row(), currentRow);
 }
 
 void tst_WatchListWidget::pagingInSmallTree()

@@ -64,15 +64,17 @@ QVector<Symbol> ProjectModel::symbols() const
 void ProjectModel::setSymbols(const QVector<Symbol> &symbols)
 {
     m_symbols = symbols;
+    m_symbolIndex.clear();
+    m_symbolIndex.reserve(m_symbols.size());
+    // The first of two symbols with one name is the one found.
+    for (int i = m_symbols.size() - 1; i >= 0; --i)
+        m_symbolIndex.insert(m_symbols.at(i).name, i);
 }
 
 const Symbol *ProjectModel::symbol(const QString &name) const
 {
-    for (const Symbol &candidate : m_symbols) {
-        if (candidate.name == name)
-            return &candidate;
-    }
-    return nullptr;
+    const auto found = m_symbolIndex.constFind(name);
+    return found == m_symbolIndex.constEnd() ? nullptr : &m_symbols.at(*found);
 }
 
 OpenProject::OpenProject(const QString &projectName)

@@ -3,6 +3,7 @@
 #include "abstractprojectmodel.h"
 #include "safeprojectmodel.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -50,6 +51,8 @@ private:
     QString m_deviceName;
     QString m_filePath;
     QVector<Symbol> m_symbols;
+    // Rows ask for their symbols by name on every reset; a project may have a million.
+    QHash<QString, int> m_symbolIndex;
 };
 
 // The workbench model of an open project, held for one operation; empty when

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace ValueFormat {
 
@@ -64,8 +65,15 @@ uint32_t typeCode(const QString &typeName)
 
 QString typeName(uint32_t typeCode)
 {
+    // One shared string per type: every row of a long list names its type.
+    static const std::vector<QString> names = [] {
+        std::vector<QString> all;
+        for (const TypeInfo &type : types)
+            all.push_back(QLatin1String(type.name));
+        return all;
+    }();
     const TypeInfo *type = info(typeCode);
-    return type ? QLatin1String(type->name) : QString();
+    return type ? names[size_t(type - types)] : QString();
 }
 
 uint32_t byteLength(uint32_t typeCode)

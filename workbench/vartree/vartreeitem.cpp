@@ -6,6 +6,8 @@ VarTreeItem::VarTreeItem()
     : QTreeWidgetItem(ItemType)
 {
     setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
+    // With the value column present, a change of the row repaints all of it.
+    setText(VarTreeWidget::ValueColumn, QString());
 }
 
 VarTreeItem::VarTreeItem(VarTreeItem *word, int bit)
@@ -13,6 +15,7 @@ VarTreeItem::VarTreeItem(VarTreeItem *word, int bit)
     , m_bit(bit)
 {
     setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
+    setText(VarTreeWidget::ValueColumn, QString());
     const QString name = word->variable() + QLatin1Char('.') + QString::number(bit);
     setText(VarTreeWidget::NameColumn, name);
     setText(VarTreeWidget::FullNameColumn, name);
@@ -40,4 +43,96 @@ void VarTreeItem::setResolution(const QString &variable,
     m_address = address;
     m_valueType = valueType;
     m_isWord = isWord && !isBit();
+}
+
+void VarTreeItem::setShowMode(int mode)
+{
+    if (m_showMode == mode)
+        return;
+    m_showMode = mode;
+    emitDataChanged();
+}
+
+void VarTreeItem::setDescription(const QString &dataType,
+                                 const QString &address,
+                                 const QString &comment,
+                                 bool global)
+{
+    if (m_dataType == dataType && m_addressText == address && m_comment == comment &&
+        m_global == global) {
+        return;
+    }
+    m_dataType = dataType;
+    m_addressText = address;
+    m_comment = comment;
+    m_global = global;
+    emitDataChanged();
+}
+
+QString *VarTreeItem::derivedText(int column)
+{
+    return const_cast<QString *>(static_cast<const VarTreeItem *>(this)->derivedText(column));
+}
+
+const QString *VarTreeItem::derivedText(int column) const
+{
+    switch (column) {
+    case VarTreeWidget::DataTypeColumn:
+        return &m_dataType;
+    case VarTreeWidget::AddressColumn:
+        return &m_addressText;
+    case VarTreeWidget::CommentColumn:
+        return &m_comment;
+    case VarTreeWidget::FullNameColumn:
+        return &m_fullName;
+    default:
+        return nullptr;
+    }
+}
+
+QVariant VarTreeItem::data(int column, int role) const
+{
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return QTreeWidgetItem::data(column, role);
+    if (const QString *text = derivedText(column))
+        return *text;
+    if (column == VarTreeWidget::ScopeColumn)
+        return m_global ? VarTreeWidget::tr("Global") : QString();
+    if (column == VarTreeWidget::ShowModeColumn) {
+        if (isBit() || m_resolvedVariable.isEmpty())
+            return QString();
+        switch (m_showMode) {
+        case 2:
+            return VarTreeWidget::tr("Binary");
+        case 16:
+            return VarTreeWidget::tr("Hexadecimal");
+        default:
+            return VarTreeWidget::tr("Decimal");
+        }
+    }
+    return QTreeWidgetItem::data(column, role);
+}
+
+void VarTreeItem::setData(int column, int role, const QVariant &value)
+{
+    QString *text = role == Qt::DisplayRole || role == Qt::EditRole ? derivedText(column) : nullptr;
+    if (!text) {
+        QTreeWidgetItem::setData(column, role, value);
+        return;
+    }
+    const QString changed = value.toString();
+    if (*text == changed)
+        return;
+    *text = changed;
+    emitDataChanged();
+}
+
+void VarTreeItem::setNames(const QString &name, const QString &fullName)
+{
+    const bool fullNameChanged = m_fullName != fullName;
+    m_fullName = fullName;
+    if (text(VarTreeWidget::NameColumn) != name)
+        setText(VarTreeWidget::NameColumn, name);
+    else if (fullNameChanged)
+        emitDataChanged();
 }

@@ -24,7 +24,7 @@ public:
     QString resolvedVariable() const { return m_resolvedVariable; }
 
     int showMode() const { return m_showMode; }
-    void setShowMode(int mode) { m_showMode = mode; }
+    void setShowMode(int mode);
 
     // Where the value lies in device memory; valueType is TYPE_NONE when it
     // cannot be read (not a device address, offline project, unknown type).
@@ -37,7 +37,29 @@ public:
     // A plain 2-byte word address, shown with its sixteen bits under it.
     bool isWord() const { return m_isWord; }
 
+    // One change of the row for both: paging sets the names of every row it loads.
+    void setNames(const QString &name, const QString &fullName);
+    // The columns described by the resolution.
+    void setDescription(const QString &dataType,
+                        const QString &address,
+                        const QString &comment,
+                        bool global);
+
+    QVariant data(int column, int role) const override;
+    void setData(int column, int role, const QVariant &value) override;
+
 private:
+    // The texts the tree derives for a row live here, not in the base class's
+    // variants per column: a million rows would otherwise hold six variants
+    // each, for a handful of distinct strings.
+    QString *derivedText(int column);
+    const QString *derivedText(int column) const;
+
+    QString m_dataType;
+    QString m_addressText;
+    QString m_comment;
+    QString m_fullName;
+    bool m_global = false;
     QString m_resolvedVariable;
     ac::HeapAddress m_address;
     uint32_t m_valueType = ac::TYPE_NONE;

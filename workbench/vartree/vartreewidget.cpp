@@ -109,6 +109,9 @@ public:
 
     VarTreeWidget *q;
     QTimer timer;
+    // A scroll that pages in rows reads them once they are laid out, not the
+    // rows of the layout the paging is about to replace.
+    QTimer scrollRefresh;
     QPointer<Transfer> transfer;
     QString projectName;
     bool projectNameSet = false;
@@ -118,7 +121,7 @@ public:
 
     // What the rows were last resolved against; addresses parsed for another
     // device memory must not be read from this one.
-    QString sourceProject;
+    std::string sourceProject;
     const void *sourceModel = nullptr;
     const void *sourceMemory = nullptr;
     std::string sourceDevice;
@@ -152,14 +155,14 @@ void VarTreeWidget::Private::refresh()
 
 bool VarTreeWidget::Private::sourceChanged(const Pass &pass) const
 {
-    return sourceProject != QString::fromStdString(pass.name) || sourceModel != pass.project ||
+    return sourceProject != pass.name || sourceModel != pass.project ||
            sourceMemory != pass.memory ||
            (pass.memory && sourceDevice != pass.memory->deviceName());
 }
 
 void VarTreeWidget::Private::resolveAll(const Pass &pass)
 {
-    sourceProject = QString::fromStdString(pass.name);
+    sourceProject = pass.name;
     sourceModel = pass.project;
     sourceMemory = pass.memory;
     sourceDevice = pass.memory ? pass.memory->deviceName() : std::string();
@@ -181,7 +184,6 @@ void VarTreeWidget::Private::resolve(VarTreeItem *item, const Pass &pass)
     QString type;
     QString address;
     QString comment;
-    QString scope;
     ac::HeapAddress heapAddress;
     uint32_t valueType = ac::TYPE_NONE;
     bool isWord = false;
@@ -193,7 +195,6 @@ void VarTreeWidget::Private::resolve(VarTreeItem *item, const Pass &pass)
         type = symbol->dataType;
         address = symbol->address;
         comment = symbol->comment;
-        scope = VarTreeWidget::tr("Global");
         if (pass.memory && !address.isEmpty() &&
             pass.memory->string2IecAddress(address.toStdString(), &heapAddress, true)) {
             valueType = symbolValueType(&heapAddress, ValueFormat::typeCode(type));
@@ -220,25 +221,7 @@ void VarTreeWidget::Private::resolve(VarTreeItem *item, const Pass &pass)
         if (item->childIndicatorPolicy() != policy)
             item->setChildIndicatorPolicy(policy);
     }
-    setTextIfChanged(item, DataTypeColumn, type);
-    setTextIfChanged(item, AddressColumn, address);
-    setTextIfChanged(item, CommentColumn, comment);
-    setTextIfChanged(item, ScopeColumn, scope);
-    QString showMode;
-    if (!item->isBit() && !variable.isEmpty()) {
-        switch (item->showMode()) {
-        case 2:
-            showMode = VarTreeWidget::tr("Binary");
-            break;
-        case 16:
-            showMode = VarTreeWidget::tr("Hexadecimal");
-            break;
-        default:
-            showMode = VarTreeWidget::tr("Decimal");
-            break;
-        }
-    }
-    setTextIfChanged(item, ShowModeColumn, showMode);
+    item->setDescription(type, address, comment, symbol != nullptr);
 }
 
 void VarTreeWidget::Private::readValue(VarTreeItem *item, const Pass &pass)
@@ -298,8 +281,7 @@ void VarTreeWidget::Private::setName(VarTreeItem *item,
 {
     const bool wasSettingNames = settingNames;
     settingNames = true;
-    item->setText(NameColumn, name);
-    item->setText(FullNameColumn, fullName);
+    item->setNames(name, fullName);
     settingNames = wasSettingNames;
 }
 
@@ -383,9 +365,15 @@ VarTreeWidget::VarTreeWidget(QWidget *parent)
     connect(this, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *item, int column) {
         d->onItemChanged(item, column);
     });
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+    d->scrollRefresh.setSingleShot(true);
+    d->scrollRefresh.setInterval(0);
+    connect(&d->scrollRefresh, &QTimer::timeout, this, [this] {
         if (d->isWatching())
             d->refresh();
+    });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (d->isWatching())
+            d->scrollRefresh.start();
     });
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
         if (VarTreeItem *word = VarTreeItem::from(item); word && !word->isBit())
@@ -434,7 +422,9 @@ void VarTreeWidget::setRowCount(int n)
 {
     n = std::max(n, 0);
     const int count = topLevelItemCount();
-    if (n > count) {
+    if (n == count + 1) {
+        addTopLevelItem(new VarTreeItem);
+    } else if (n > count) {
         QList<QTreeWidgetItem *> rows;
         rows.reserve(n - count);
         for (int row = count; row < n; ++row)
@@ -497,7 +487,7 @@ void VarTreeWidget::resetTree()
     const Private::Pass pass(d->currentProject());
     d->resolveAll(pass);
     if (d->isWatching())
-        d->readValues(pass);
+        d->readVisibleValues(pass);
     else
         d->clearValues();
     d->updateTimer();

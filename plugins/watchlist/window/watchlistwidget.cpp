@@ -201,26 +201,26 @@ void WatchListWidget::loadRows(int count)
     if (!list)
         return;
 
-    // The former empty last row shows the entry and a new empty row follows.
-    const auto loadNext = [this, &list] {
-        const int next = lastLoadedRow() + 1;
+    varTree->enableWatch(false);
+    const int first = std::max(lastLoadedRow() + 1, 0);
+    int end = first + std::max(0, std::min(count, list->getCount() - first));
+    // A page that stops just above the last entry would leave that entry
+    // behind a blank row, where typing overwrites it: load it with the page.
+    if (end == list->getCount() - 1)
+        ++end;
+    // The page's rows go into the tree in one insertion: the tree pays a round
+    // of model signals for each insertion, whatever its size.
+    if (end > first)
+        varTree->setRowCount(end + 1);
+    for (int next = first; next < end; ++next) {
         const QString name = list->getVariableName(next);
-        varTree->setRowCount(varTree->topLevelItemCount() + 1);
         varTree->setVariable(next, name, name);
         const auto pending = pendingShowModes.find(next);
         if (pending != pendingShowModes.end()) {
             varTree->setIntegerShowMode(next, pending.value());
             pendingShowModes.erase(pending);
         }
-    };
-
-    varTree->enableWatch(false);
-    for (int i = 0; i < count && lastLoadedRow() + 1 < list->getCount(); ++i)
-        loadNext();
-    // A page that stops just above the last entry would leave that entry
-    // behind a blank row, where typing overwrites it: load it with the page.
-    if (list->getCount() > 0 && varTree->topLevelItemCount() == list->getCount())
-        loadNext();
+    }
     varTree->enableWatch(true);
 }
 
@@ -340,12 +340,30 @@ void WatchListWidget::deleteSelectedRows()
     // The empty last row of a list not loaded to its end stands for an entry
     // the user has not seen yet; it is not deleted.
     const int lastLoaded = lastLoadedRow();
+    // A current row among the deleted ones moves to its neighbour at each
+    // removal, and each move lays the whole tree out again. It is parked for
+    // the loop and put afterwards where those moves would have left it.
+    QItemSelectionModel *selection = varTree->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
+    const bool parked = currentRow >= 0 && currentRow <= lastLoaded &&
+                        std::binary_search(rows.cbegin(), rows.cend(), currentRow);
+    if (parked)
+        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     QVector<int> removed;
     for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
         if (*row <= lastLoaded && list->removeVariable(*row)) {
             varTree->removeRow(*row);
             removed.prepend(*row);
+            if (*row < currentRow)
+                --currentRow;
+            else if (*row == currentRow)
+                currentRow = std::max(currentRow - 1, 0);
         }
+    }
+    if (parked) {
+        selection->setCurrentIndex(varTree->model()->index(currentRow, current.column()),
+                                   QItemSelectionModel::NoUpdate);
     }
     dropPendingShowModes(removed);
 }
