@@ -213,6 +213,8 @@ QString tst_PluginCore::windowFault() const
         if (!list)
             return QStringLiteral("%1 shows %2, missing in %3").arg(id, name, project);
         auto tree = widget->findChild<VarTreeWidget *>();
+        if (tree->projectName() != project)
+            return QStringLiteral("%1 of %2 reads the values of %3").arg(id, project, tree->projectName());
         QStringList rows;
         for (int row = 0; row < tree->topLevelItemCount(); ++row)
             rows.append(tree->getItemData(tree->topLevelItem(row), 0));

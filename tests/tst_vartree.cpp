@@ -330,7 +330,7 @@ void tst_VarTree::noValuesWithoutApplication()
     VarTreeWidget tree;
     m_application->publish();
 
-    tree.setProjectName(QStringLiteral("p"));
+    tree.setProperty("projectName", QStringLiteral("p"));
     setRows(&tree, {QStringLiteral("D100")});
     QVERIFY(write("p", QStringLiteral("D100"), little(7, 2)));
     tree.resetTree();
@@ -352,7 +352,7 @@ void tst_VarTree::projectFromCookie()
     QCOMPARE(m_tree->projectName(), QStringLiteral("q"));
     QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("2"));
 
-    m_tree->setProjectName(QStringLiteral("p"));
+    m_tree->setProperty("projectName", QStringLiteral("p"));
     QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("1"));
     QCOMPARE(m_tree->projectName(), QStringLiteral("p"));
 }

@@ -13,6 +13,7 @@
 #include "vartreeitem.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
@@ -30,6 +31,29 @@ QObject *service(const QString &name)
     ObjectRegistry *registry = app ? app->objectRegistry() : nullptr;
     return registry ? registry->value(name) : nullptr;
 }
+
+const char projectNameProperty[] = "projectName";
+
+// Values come from another project once the tree is told its own.
+class ProjectNameWatch : public QObject
+{
+public:
+    explicit ProjectNameWatch(VarTreeWidget *tree)
+        : QObject(tree)
+        , tree(tree)
+    {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == tree && event->type() == QEvent::DynamicPropertyChange &&
+            static_cast<QDynamicPropertyChangeEvent *>(event)->propertyName() == projectNameProperty)
+            tree->resetTree();
+        return false;
+    }
+
+private:
+    VarTreeWidget *tree;
+};
 
 QString projectNameCookie()
 {
@@ -89,7 +113,14 @@ public:
 
     bool isOnline() const { return transfer && transfer->isOnline(); }
     bool isWatching() const { return watchEnabled && isOnline(); }
-    QString currentProject() const { return projectNameSet ? projectName : projectNameCookie(); }
+    // A window showing one project's list names it in the tree's dynamic
+    // property, so that no operation beyond the tree's own is needed.
+    QString ownProject() const { return q->property(projectNameProperty).toString(); }
+    QString currentProject() const
+    {
+        const QString own = ownProject();
+        return own.isEmpty() ? projectNameCookie() : own;
+    }
 
     void updateTimer();
     void refresh();
@@ -113,8 +144,6 @@ public:
     // rows of the layout the paging is about to replace.
     QTimer scrollRefresh;
     QPointer<Transfer> transfer;
-    QString projectName;
-    bool projectNameSet = false;
     bool watchEnabled = true;
     bool settingNames = false;
     std::vector<uint8_t> buffer;
@@ -393,10 +422,11 @@ VarTreeWidget::VarTreeWidget(QWidget *parent)
     if (auto cookies = qobject_cast<ICookies *>(service(QStringLiteral("ICookies")))) {
         connect(
             cookies, &ICookies::valueChanged, this, [this](const QString &key, const QVariant &) {
-                if (!d->projectNameSet && key == QLatin1String("Project.Name"))
+                if (d->ownProject().isEmpty() && key == QLatin1String("Project.Name"))
                     resetTree();
             });
     }
+    installEventFilter(new ProjectNameWatch(this));
 }
 
 VarTreeWidget::~VarTreeWidget()
@@ -404,13 +434,6 @@ VarTreeWidget::~VarTreeWidget()
     // The base class still deletes items after this body; nothing may reach d then.
     disconnect(this, nullptr, this, nullptr);
     disconnect(verticalScrollBar(), nullptr, this, nullptr);
-}
-
-void VarTreeWidget::setProjectName(const QString &projectName)
-{
-    d->projectName = projectName;
-    d->projectNameSet = true;
-    resetTree();
 }
 
 QString VarTreeWidget::projectName() const

@@ -31,9 +31,9 @@ public:
     explicit VarTreeWidget(QWidget *parent = nullptr);
     ~VarTreeWidget() override;
 
-    // Project whose symbols and controller give the values; the default is
-    // the current project ("Project.Name").
-    void setProjectName(const QString &projectName);
+    // Project whose symbols and controller give the values: the tree's
+    // dynamic property "projectName" when a user of the tree has set it
+    // (QObject::setProperty), else the current project ("Project.Name").
     QString projectName() const;
 
     // Afterwards topLevelItemCount() is n: new rows are empty and editable,

@@ -109,7 +109,7 @@ WatchListWidget::~WatchListWidget()
 void WatchListWidget::setupUi()
 {
     varTree = new VarTreeWidget(this);
-    varTree->setProjectName(projectName);
+    varTree->setProperty("projectName", projectName);
     contextMenu = new QMenu(this);
 
     const auto addCommand = [this](const QString &text, void (WatchListWidget::*command)()) {
