@@ -71,10 +71,8 @@ private slots:
     void showVariable();
     void deleteKeyBeatsApplicationShortcut_data();
     void deleteKeyBeatsApplicationShortcut();
-    void pendingShowModeFollowsItsEntry_data();
-    void pendingShowModeFollowsItsEntry();
-    void unseenEntriesSurvive_data();
-    void unseenEntriesSurvive();
+    void longListKeepsEntriesAndModes_data();
+    void longListKeepsEntriesAndModes();
     void randomOperationsKeepRowsOnEntries_data();
     void randomOperationsKeepRowsOnEntries();
     void hostChangesResetTheTree_data();
@@ -347,92 +345,60 @@ void tst_WatchListWidget::deleteKeyBeatsApplicationShortcut()
     QCOMPARE(fired.count(), 1);
 }
 
-// A batch of entries appended beyond the loaded rows keeps its show mode on
-// the same entries when rows above are inserted or deleted before it loads.
-void tst_WatchListWidget::pendingShowModeFollowsItsEntry_data()
+// In a list not loaded to its end the empty last row stands for an entry the
+// user has not seen, and a batch appended beyond the loaded rows keeps its
+// show modes on its own entries whatever happens to the rows above it.
+void tst_WatchListWidget::longListKeepsEntriesAndModes_data()
 {
     QTest::addColumn<QString>("operation");
-    QTest::addColumn<int>("row");
-
-    QTest::newRow("delete above") << QStringLiteral("delete") << 0;
-    QTest::newRow("insert above") << QStringLiteral("insert") << 0;
+    for (const char *operation : {"delete first", "insert first", "delete all", "type last", "insert last"})
+        QTest::newRow(operation) << QString::fromLatin1(operation);
 }
 
-void tst_WatchListWidget::pendingShowModeFollowsItsEntry()
+void tst_WatchListWidget::longListKeepsEntriesAndModes()
 {
     QFETCH(QString, operation);
-    QFETCH(int, row);
 
     QVERIFY(host->openProject(project, {QStringLiteral("Main")}));
     list(QStringLiteral("Main"))->setVariables(numbered(QStringLiteral("D"), 200));
     widget = std::make_unique<WatchListWidget>(QStringLiteral("Main"), project, nullptr);
-    QVERIFY(widget->lastLoadedRow() < 199);
-    widget->appendVariableRow(QStringLiteral("W10"), 16);
-    widget->appendVariableRow(QStringLiteral("W11"), 2);
-
-    if (operation == QLatin1String("delete")) {
-        select({row});
-        widget->deleteSelectedRows();
-    } else {
-        select({row});
-        widget->insertRowAtSelection();
-    }
-
-    const QStringList entries = list(QStringLiteral("Main"))->variables();
-    const int w10 = entries.indexOf(QStringLiteral("W10"));
-    const int w11 = entries.indexOf(QStringLiteral("W11"));
-    widget->showVariable(w11);
-    VarTreeWidget *tree = widget->tree();
-    QCOMPARE(tree->getItemData(tree->topLevelItem(w10), 0), QStringLiteral("W10"));
-    QCOMPARE(tree->integerShowMode(w10), 16);
-    QCOMPARE(tree->integerShowMode(w11), 2);
-    // Neighbours keep the tree's default.
-    QCOMPARE(tree->integerShowMode(w10 - 1), 10);
-}
-
-// In a list not loaded to its end, the empty last row stands for the next
-// entry, which the user has not seen.
-void tst_WatchListWidget::unseenEntriesSurvive_data()
-{
-    QTest::addColumn<QString>("operation");
-    QTest::newRow("select all, Delete") << QStringLiteral("delete");
-    QTest::newRow("type into the last row") << QStringLiteral("type");
-    QTest::newRow("insert at the last row") << QStringLiteral("insert");
-}
-
-void tst_WatchListWidget::unseenEntriesSurvive()
-{
-    QFETCH(QString, operation);
-
-    QVERIFY(host->openProject(project, {QStringLiteral("Main")}));
-    const QStringList entries = numbered(QStringLiteral("D"), 200);
-    list(QStringLiteral("Main"))->setVariables(entries);
-    widget = std::make_unique<WatchListWidget>(QStringLiteral("Main"), project, nullptr);
     widget->resize(600, 300);
     widget->show();
     QVERIFY(QTest::qWaitForWindowExposed(widget.get()));
+    widget->appendVariableRow(QStringLiteral("W10"), 16);
+    widget->appendVariableRow(QStringLiteral("W11"), 2);
     const int loaded = widget->lastLoadedRow() + 1;
     QVERIFY(loaded < 200);
-    const int placeholder = widget->tree()->topLevelItemCount() - 1;
+    const int row = operation.endsWith(QLatin1String("last")) ? loaded : 0;
 
-    QStringList expected = entries;
-    if (operation == QLatin1String("delete")) {
+    QStringList expected = list(QStringLiteral("Main"))->variables();
+    if (operation == QLatin1String("delete all")) {
         widget->tree()->selectAll();
         widget->deleteSelectedRows();
-        expected = entries.mid(loaded);
-    } else if (operation == QLatin1String("type")) {
+        expected = expected.mid(loaded);
+    } else if (operation.startsWith(QLatin1String("delete"))) {
+        select({row});
+        widget->deleteSelectedRows();
+        expected.removeAt(row);
+    } else if (operation.startsWith(QLatin1String("type"))) {
         // Reaching the row by scrolling would page the entry in; a tall
         // window or the keyboard reaches it without.
-        emit widget->tree()->variableChanged(placeholder, QStringLiteral("M7"));
-        expected.insert(placeholder, QStringLiteral("M7"));
+        emit widget->tree()->variableChanged(row, QStringLiteral("M7"));
+        expected.insert(row, QStringLiteral("M7"));
     } else {
-        select({placeholder});
+        select({row});
         widget->insertRowAtSelection();
-        expected.insert(placeholder, QString());
+        expected.insert(row, QString());
     }
     QCOMPARE(list(QStringLiteral("Main"))->variables(), expected);
     widget->showVariable(expected.size() - 1);
     QCOMPARE(rowTexts(), expected + QStringList{QString()});
+    VarTreeWidget *tree = widget->tree();
+    const int w10 = expected.indexOf(QStringLiteral("W10"));
+    QCOMPARE(tree->integerShowMode(w10), 16);
+    QCOMPARE(tree->integerShowMode(w10 + 1), 2);
+    // Neighbours keep the tree's default.
+    QCOMPARE(tree->integerShowMode(w10 - 1), 10);
 }
 
 // Whatever loaded the rows, they are the list's first entries in order, then
