@@ -14,7 +14,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -62,30 +61,25 @@ class tst_BatchMonitor : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
+    void init() { host = std::make_unique<HostFixture>(); }
     void cleanup();
 
-    void listsFollowTheArea_data();
-    void listsFollowTheArea();
-    void validators_data();
-    void validators();
-    void lengthControls();
-    void addressCount_data();
-    void addressCount();
+    void withoutProject();
+    void areas_data();
+    void areas();
     void onOk_data();
     void onOk();
     void expansion_data();
     void expansion();
     void throughTheWindow_data();
     void throughTheWindow();
-    void areasOfTheWindowsProject();
     void wideDeviceGoesOnlineSparsely();
 
 private:
-    // Opens the project on that device: "DEMO-FX", "DEMO-WIDE" or "TEST-100"
-    // (a DEMO-FX project whose controller core has the test device's areas).
+    // Opens the project on that device: "DEMO-FX", "DEMO-WIDE", or "TEST-100" and
+    // "HUGE-BITS" (DEMO-FX projects whose controller core has other areas).
     bool openProject(const QString &device, const QString &name = project);
-    WatchListObject *list() const;
+    WatchListObject *list() const { return host->watchList(project, QStringLiteral("Main")); }
     // Fills the form and presses OK; the message shown, as "title|text".
     QString pressOk(BatchMonotorDlg *dialog,
                     const QString &type,
@@ -97,43 +91,27 @@ private:
     std::unique_ptr<WatchListWidget> widget;
 };
 
-void tst_BatchMonitor::init()
-{
-    host = std::make_unique<HostFixture>();
-}
-
 void tst_BatchMonitor::cleanup()
 {
     widget.reset();
-    if (host)
-        host->workbench().transfer()->setOnline(false);
+    host->workbench().transfer()->setOnline(false);
     host.reset();
     QTRY_VERIFY(!QApplication::activeModalWidget());
 }
 
 bool tst_BatchMonitor::openProject(const QString &device, const QString &name)
 {
-    const QString path = host->writeProject(name, {QStringLiteral("Main")});
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray text = file.readAll();
-    if (device == QLatin1String("DEMO-WIDE"))
-        text.replace("\"DEMO-FX\"", "\"DEMO-WIDE\"");
-    file.resize(0);
-    file.write(text);
-    file.close();
-
+    const QString projectDevice = device == QLatin1String("DEMO-WIDE") ? device
+                                                                       : QStringLiteral("DEMO-FX");
     QString error;
-    if (!host->workbench().openProject(path, &error)) {
+    if (!host->workbench().openProject(
+            host->writeProject(name, {QStringLiteral("Main")}, projectDevice), &error)) {
         qWarning("%s", qPrintable(error));
         return false;
     }
     std::unique_ptr<ac::DeviceMemory> memory;
     if (device == QLatin1String("TEST-100")) {
         memory = DeviceCatalog::parse(QByteArray(testDevice), &error);
-        if (!memory)
-            return false;
     } else if (device == QLatin1String("HUGE-BITS")) {
         // Past what the catalogue accepts: the dialog must not rely on it.
         memory = std::make_unique<ac::DeviceMemory>(
@@ -142,12 +120,7 @@ bool tst_BatchMonitor::openProject(const QString &device, const QString &name)
     }
     if (memory)
         ac::ACCore::open(std::make_unique<ac::ACCore>(name.toStdString(), std::move(memory)));
-    return true;
-}
-
-WatchListObject *tst_BatchMonitor::list() const
-{
-    return host->watchList(project, QStringLiteral("Main"));
+    return error.isEmpty();
 }
 
 QString tst_BatchMonitor::pressOk(BatchMonotorDlg *dialog,
@@ -175,153 +148,102 @@ QString tst_BatchMonitor::pressOk(BatchMonotorDlg *dialog,
     return message;
 }
 
-void tst_BatchMonitor::lengthControls()
+// No core to ask; the length controls need none.
+void tst_BatchMonitor::withoutProject()
 {
-    QVERIFY(openProject(QStringLiteral("DEMO-FX")));
     BatchMonotorDlg dialog;
+    QCOMPARE(dialog.addressCountOf(QStringLiteral("D")), quint64(0));
+    QCOMPARE(dialog.radixOf(QStringLiteral("D")), 10u);
+    QCOMPARE(dialog.dataTypeOf(QStringLiteral("D")), 0);
+    QCOMPARE(part<QComboBox>(&dialog, "comboSCType")->count(), 0);
+    QCOMPARE(part<QLineEdit>(&dialog, "editBeginAddr")->text(), QStringLiteral("0"));
+
     auto spin = part<QSpinBox>(&dialog, "spinLength");
-    auto check = part<QCheckBox>(&dialog, "checkLength");
     auto end = part<QLineEdit>(&dialog, "editEndAddr");
     spin->setValue(0);
     QCOMPARE(spin->value(), 1);
     spin->setValue(1000000000);
     QCOMPARE(spin->value(), 999999999);
-
     dialog.show();
-    QVERIFY(!spin->isEnabled() && end->isEnabled());
-    QTest::mouseClick(check, Qt::LeftButton);
-    QVERIFY(spin->isEnabled() && !end->isEnabled());
-    QTest::mouseClick(check, Qt::LeftButton);
-    QVERIFY(!spin->isEnabled() && end->isEnabled());
-}
-
-void tst_BatchMonitor::listsFollowTheArea_data()
-{
-    QTest::addColumn<QStringList>("deviceAreaTypeMode");
-    QTest::addColumn<bool>("listsEnabled");
-
-    QTest::newRow("bit area") << names("DEMO-FX,M,BOOL,Binary") << false;
-    QTest::newRow("word area") << names("DEMO-FX,D,INT,Decimal") << true;
-    QTest::newRow("hexadecimal word area") << names("DEMO-FX,W,INT,Decimal") << true;
-    QTest::newRow("double-word area") << names("TEST-100,E,DINT,Decimal") << true;
-}
-
-void tst_BatchMonitor::listsFollowTheArea()
-{
-    QFETCH(QStringList, deviceAreaTypeMode);
-    QFETCH(bool, listsEnabled);
-    const QString area = deviceAreaTypeMode.at(1);
-
-    QVERIFY(openProject(deviceAreaTypeMode.at(0)));
-    BatchMonotorDlg dialog;
-    auto types = part<QComboBox>(&dialog, "comboSCType");
-    auto dataTypes = part<QComboBox>(&dialog, "comboDataType");
-    auto showModes = part<QComboBox>(&dialog, "comboShowMode");
-    auto begin = part<QLineEdit>(&dialog, "editBeginAddr");
-    auto end = part<QLineEdit>(&dialog, "editEndAddr");
-
-    // Opened on the first area, with its address fields emptied.
-    QVERIFY(begin->text().isEmpty() && end->text().isEmpty());
-
-    // Start from another area, with something typed in.
-    types->setCurrentIndex(types->findText(area) == 0 ? 1 : 0);
-    begin->setText(QStringLiteral("12"));
-    end->setText(QStringLiteral("13"));
-    types->setCurrentIndex(types->findText(area));
-
-    QCOMPARE(dataTypes->currentText(), deviceAreaTypeMode.at(2));
-    QCOMPARE(showModes->currentText(), deviceAreaTypeMode.at(3));
-    QCOMPARE(dataTypes->isEnabled(), listsEnabled);
-    QCOMPARE(showModes->isEnabled(), listsEnabled);
-    QVERIFY(begin->text().isEmpty() && end->text().isEmpty());
-}
-
-void tst_BatchMonitor::validators_data()
-{
-    QTest::addColumn<QString>("device");
-    QTest::addColumn<QString>("area");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-
-    const auto row = [](const char *tag,
-                        const char *device,
-                        const char *area,
-                        const char *typed,
-                        const char *shown) {
-        QTest::newRow(tag) << QString::fromLatin1(device) << QString::fromLatin1(area)
-                           << QString::fromLatin1(typed) << QString::fromLatin1(shown);
-    };
-    row("hex capitals", "DEMO-FX", "W", "1A", "1A");
-    row("hex lower case", "DEMO-FX", "W", "1a", "1");
-    row("octal", "DEMO-FX", "X", "178", "17");
-    row("decimal", "DEMO-FX", "D", "-1A2", "12");
-    row("binary", "TEST-100", "B", "1021", "101");
-}
-
-void tst_BatchMonitor::validators()
-{
-    QFETCH(QString, device);
-    QFETCH(QString, area);
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
-
-    QVERIFY(openProject(device));
-    BatchMonotorDlg dialog;
-    dialog.show();
-    auto types = part<QComboBox>(&dialog, "comboSCType");
-    types->setCurrentIndex(types->findText(area));
-    for (const char *name : {"editBeginAddr", "editEndAddr"}) {
-        auto edit = part<QLineEdit>(&dialog, name);
-        QTest::keyClicks(edit, typed);
-        QCOMPARE(edit->text(), shown);
+    for (bool lengthChecked : {true, false}) {
+        QTest::mouseClick(part<QCheckBox>(&dialog, "checkLength"), Qt::LeftButton);
+        QVERIFY(spin->isEnabled() == lengthChecked && end->isEnabled() != lengthChecked);
     }
 }
 
-void tst_BatchMonitor::addressCount_data()
+void tst_BatchMonitor::areas_data()
 {
     QTest::addColumn<QString>("device");
     QTest::addColumn<QString>("area");
     QTest::addColumn<quint64>("count");
     QTest::addColumn<quint32>("radix");
     QTest::addColumn<int>("dataType");
+    QTest::addColumn<QStringList>("typeAndMode"); // the lists' texts, enabled only for words
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
 
-    QTest::newRow("double words") << QStringLiteral("TEST-100") << QStringLiteral("E")
-                                  << quint64(100) << 10u << 3;
-    QTest::newRow("2^32 bits") << QStringLiteral("DEMO-WIDE") << QStringLiteral("M")
-                               << (quint64(1) << 32) << 10u << 9;
-    QTest::newRow("unknown area") << QStringLiteral("DEMO-FX") << QStringLiteral("Q") << quint64(0)
-                                  << 10u << 0;
+    const auto row = [](const char *device, const char *area, quint64 count, quint32 radix,
+                        int dataType, const char *typeAndMode, const char *typed,
+                        const char *shown) {
+        QTest::newRow(area) << QString::fromLatin1(device) << QString::fromLatin1(area) << count
+                            << radix << dataType << names(typeAndMode) << QString::fromLatin1(typed)
+                            << QString::fromLatin1(shown);
+    };
+    row("DEMO-FX", "X", 256, 8, ac::TYPE_BOOL, "BOOL,Binary", "178", "17");
+    row("DEMO-FX", "D", 8000, 10, ac::TYPE_INT, "INT,Decimal", "-1A2", "12");
+    row("DEMO-FX", "W", 512, 16, ac::TYPE_INT, "INT,Decimal", "1A1a", "1A1");
+    row("TEST-100", "B", 16, 2, ac::TYPE_BOOL, "BOOL,Binary", "1021", "101");
+    row("TEST-100", "E", 100, 10, ac::TYPE_DINT, "DINT,Decimal", "-1A2", "12");
+    row("DEMO-WIDE", "M", quint64(1) << 32, 10, ac::TYPE_BOOL, "BOOL,Binary", "-1A2", "12");
 }
 
-void tst_BatchMonitor::addressCount()
+void tst_BatchMonitor::areas()
 {
     QFETCH(QString, device);
     QFETCH(QString, area);
-    QFETCH(quint64, count);
-    QFETCH(quint32, radix);
-    QFETCH(int, dataType);
+    QFETCH(QStringList, typeAndMode);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
 
     QVERIFY(openProject(device));
     BatchMonotorDlg dialog;
-    QCOMPARE(dialog.addressCountOf(area), count);
-    QCOMPARE(dialog.radixOf(area), radix);
-    QCOMPARE(dialog.dataTypeOf(area), dataType);
+    dialog.show();
+    QTEST(dialog.addressCountOf(area), "count");
+    QTEST(dialog.radixOf(area), "radix");
+    QTEST(dialog.dataTypeOf(area), "dataType");
+    const QString unknown = QStringLiteral("Q");
+    QCOMPARE(dialog.addressCountOf(unknown), quint64(0));
+    QCOMPARE(dialog.radixOf(unknown), 10u);
+    QCOMPARE(dialog.dataTypeOf(unknown), 0);
 
-    // Without a project there is no core to ask.
-    host->workbench().closeProject(project);
-    BatchMonotorDlg orphan;
-    QCOMPARE(orphan.addressCountOf(area), quint64(0));
-    QCOMPARE(orphan.radixOf(area), 10u);
-    QCOMPARE(orphan.dataTypeOf(area), 0);
-    QCOMPARE(part<QComboBox>(&orphan, "comboSCType")->count(), 0);
-    QCOMPARE(part<QLineEdit>(&orphan, "editBeginAddr")->text(), QStringLiteral("0"));
+    auto types = part<QComboBox>(&dialog, "comboSCType");
+    auto dataTypes = part<QComboBox>(&dialog, "comboDataType");
+    auto showModes = part<QComboBox>(&dialog, "comboShowMode");
+    auto begin = part<QLineEdit>(&dialog, "editBeginAddr");
+    auto end = part<QLineEdit>(&dialog, "editEndAddr");
+    // Opened on the first area, with its address fields emptied.
+    QVERIFY(begin->text().isEmpty() && end->text().isEmpty());
+    // Start from another area, with something typed in.
+    types->setCurrentIndex(types->findText(area) == 0 ? 1 : 0);
+    begin->setText(QStringLiteral("12"));
+    end->setText(QStringLiteral("13"));
+    types->setCurrentIndex(types->findText(area));
+
+    QCOMPARE(QStringList({dataTypes->currentText(), showModes->currentText()}), typeAndMode);
+    const bool words = typeAndMode.at(0) != QLatin1String("BOOL");
+    QCOMPARE(dataTypes->isEnabled(), words);
+    QCOMPARE(showModes->isEnabled(), words);
+    for (QLineEdit *edit : {begin, end}) {
+        QVERIFY(edit->text().isEmpty());
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), shown);
+    }
 }
 
-// Areas H (100 words), M (2^32 bits, decimal) and G (nearly 2^35 bits); a length
-// of 0 gives the range by its end address.
+// Areas H (100 words, on TEST-100), M (2^32 bits, on DEMO-WIDE) and G (nearly
+// 2^35 bits, on HUGE-BITS); a length of 0 gives the range by its end address.
 void tst_BatchMonitor::onOk_data()
 {
-    QTest::addColumn<QString>("device");
     QTest::addColumn<QString>("area");
     QTest::addColumn<QString>("begin");
     QTest::addColumn<QString>("end");
@@ -332,19 +254,10 @@ void tst_BatchMonitor::onOk_data()
 
     const char *beginOut = "Tip|Begin address out of limt!";
     const char *endOut = "Tip|End address out of limt!";
-    const auto row = [](const char *tag,
-                        const char *device,
-                        const char *begin,
-                        const char *end,
-                        int length,
-                        const char *message,
-                        quint32 acceptedBegin = 0,
+    const auto row = [](const char *tag, const char *area, const char *begin, const char *end,
+                        int length, const char *message, quint32 acceptedBegin = 0,
                         quint32 acceptedLength = 0) {
-        const char *const devices[][2] = {
-            {"TEST-100", "H"}, {"DEMO-WIDE", "M"}, {"HUGE-BITS", "G"}};
-        const auto *chosen = devices[device[0] == 'W' ? 1 : device[0] == 'G' ? 2 : 0];
-        QTest::newRow(tag) << QString::fromLatin1(chosen[0]) << QString::fromLatin1(chosen[1])
-                           << QString::fromLatin1(begin)
+        QTest::newRow(tag) << QString::fromLatin1(area) << QString::fromLatin1(begin)
                            << QString::fromLatin1(end) << length << QString::fromLatin1(message)
                            << acceptedBegin << acceptedLength;
     };
@@ -357,34 +270,34 @@ void tst_BatchMonitor::onOk_data()
     row("length past the end", "H", "90", "", 11, endOut);
     row("empty begin reads 0", "H", "", "4", 0, "", 0, 5);
     row("begin too long for any area", "H", "99999999999999999999999", "5", 0, beginOut);
-    row("2^32 bits: last bit", "W", "4294967295", "4294967295", 0, "", 4294967295u, 1);
-    row("2^32 bits: begin + length wraps", "W", "4294967295", "", 2, endOut);
-    row("2^32 bits: long range wraps", "W", "4294967000", "", 999999999, endOut);
-    row("2^32 bits: the whole area", "W", "0", "4294967295", 0, endOut);
+    row("2^32 bits: last bit", "M", "4294967295", "4294967295", 0, "", 4294967295u, 1);
+    row("2^32 bits: begin + length wraps", "M", "4294967295", "", 2, endOut);
+    row("2^32 bits: long range wraps", "M", "4294967000", "", 999999999, endOut);
+    row("2^32 bits: the whole area", "M", "0", "4294967295", 0, endOut);
     row("huge bit area: begin past 32 bits", "G", "4294967301", "", 1, beginOut);
     row("huge bit area: end past 32 bits", "G", "4294967295", "", 2, endOut);
 }
 
 void tst_BatchMonitor::onOk()
 {
-    QFETCH(QString, device);
     QFETCH(QString, area);
     QFETCH(QString, begin);
-    QFETCH(QString, end);
-    QFETCH(int, length);
     QFETCH(QString, message);
-    QFETCH(quint32, acceptedBegin);
-    QFETCH(quint32, acceptedLength);
 
+    const QString device = area == QLatin1String("H")   ? QStringLiteral("TEST-100")
+                           : area == QLatin1String("M") ? QStringLiteral("DEMO-WIDE")
+                                                        : QStringLiteral("HUGE-BITS");
     QVERIFY(openProject(device));
     BatchMonotorDlg dialog;
     dialog.show();
+    QFETCH(QString, end);
+    QFETCH(int, length);
     QCOMPARE(pressOk(&dialog, area, begin, end, length), message);
     QCOMPARE(dialog.result() == QDialog::Accepted, message.isEmpty());
     if (message.isEmpty()) {
         QCOMPARE(dialog.param.scType, area);
-        QCOMPARE(dialog.param.beginAddress, acceptedBegin);
-        QCOMPARE(dialog.param.length, acceptedLength);
+        QTEST(dialog.param.beginAddress, "acceptedBegin");
+        QTEST(dialog.param.length, "acceptedLength");
         QCOMPARE(dialog.param.scDataType, dialog.dataTypeOf(area));
         QCOMPARE(dialog.param.dataType,
                  part<QComboBox>(&dialog, "comboDataType")->currentData().toInt());
@@ -407,14 +320,8 @@ void tst_BatchMonitor::expansion_data()
     QTest::addColumn<int>("showMode");
     QTest::addColumn<QStringList>("names");
 
-    const auto row = [](const char *tag,
-                        const char *device,
-                        const char *area,
-                        quint32 begin,
-                        quint32 length,
-                        int dataType,
-                        int showMode,
-                        const QStringList &names) {
+    const auto row = [](const char *tag, const char *device, const char *area, quint32 begin,
+                        quint32 length, int dataType, int showMode, const QStringList &names) {
         QTest::newRow(tag) << QString::fromLatin1(device) << QString::fromLatin1(area) << begin
                            << length << dataType << showMode << names;
     };
@@ -435,9 +342,6 @@ void tst_BatchMonitor::expansion()
 {
     QFETCH(QString, device);
     QFETCH(QString, area);
-    QFETCH(quint32, begin);
-    QFETCH(quint32, length);
-    QFETCH(int, dataType);
     QFETCH(int, showMode);
     QFETCH(QStringList, names);
 
@@ -447,11 +351,11 @@ void tst_BatchMonitor::expansion()
     widget->resize(600, 150);
 
     BatchMonitorParam param;
-    {
-        BatchMonotorDlg dialog;
-        param.scDataType = dialog.dataTypeOf(area);
-    }
+    param.scDataType = BatchMonotorDlg().dataTypeOf(area);
     param.scType = area;
+    QFETCH(quint32, begin);
+    QFETCH(quint32, length);
+    QFETCH(int, dataType);
     param.beginAddress = begin;
     param.length = length;
     param.dataType = dataType;
@@ -475,10 +379,12 @@ void tst_BatchMonitor::throughTheWindow_data()
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QStringList>("names");
 
-    QTest::newRow("OK") << true << names("D100.D,D102.D,D104.D");
+    QTest::newRow("OK") << true << names("R20000.D,R20002.D,R20004.D");
     QTest::newRow("Cancel") << false << QStringList();
 }
 
+// The window asks about its own project's device, whichever project the
+// solution tree has made current (DEMO-WIDE has no R area).
 void tst_BatchMonitor::throughTheWindow()
 {
     QFETCH(bool, accept);
@@ -486,36 +392,6 @@ void tst_BatchMonitor::throughTheWindow()
 
     QVERIFY(openProject(QStringLiteral("DEMO-FX")));
     list()->setVariables({QStringLiteral("M0")});
-    widget = std::make_unique<WatchListWidget>(QStringLiteral("Main"), project, nullptr);
-
-    ModalDriver driver;
-    driver.onNext("BatchMonotorDlg", [accept](QWidget *dialog) {
-        auto types = part<QComboBox>(dialog, "comboSCType");
-        types->setCurrentIndex(types->findText(QStringLiteral("D")));
-        auto dataTypes = part<QComboBox>(dialog, "comboDataType");
-        dataTypes->setCurrentIndex(dataTypes->findText(QStringLiteral("DINT")));
-        auto showModes = part<QComboBox>(dialog, "comboShowMode");
-        showModes->setCurrentIndex(showModes->findText(QStringLiteral("Hexadecimal")));
-        QTest::keyClicks(part<QLineEdit>(dialog, "editBeginAddr"), QStringLiteral("100"));
-        QTest::keyClicks(part<QLineEdit>(dialog, "editEndAddr"), QStringLiteral("105"));
-        part<QPushButton>(dialog, accept ? "btnOK" : "btnCancel")->click();
-    });
-    widget->onBatchMonitor();
-    QVERIFY(driver.allHandled());
-
-    QCOMPARE(list()->variables(), QStringList{QStringLiteral("M0")} + names);
-    VarTreeWidget *tree = widget->tree();
-    QCOMPARE(tree->topLevelItemCount(), names.size() + 2);
-    for (int row = 1; row <= names.size(); ++row)
-        QCOMPARE(tree->integerShowMode(row), 16);
-    QCOMPARE(tree->getItemData(tree->topLevelItem(0), 0), QStringLiteral("M0"));
-}
-
-// The window asks about its own project's device, whichever project the
-// solution tree has made current.
-void tst_BatchMonitor::areasOfTheWindowsProject()
-{
-    QVERIFY(openProject(QStringLiteral("DEMO-FX")));
     QVERIFY(openProject(QStringLiteral("DEMO-WIDE"), QStringLiteral("Wide")));
     QCOMPARE(host->workbench().cookies()->value(QStringLiteral("Project.Name")).toString(),
              QStringLiteral("Wide"));
@@ -523,19 +399,29 @@ void tst_BatchMonitor::areasOfTheWindowsProject()
 
     QStringList areas;
     ModalDriver driver;
-    driver.onNext("BatchMonotorDlg", [&areas](QWidget *dialog) {
+    driver.onNext("BatchMonotorDlg", [accept, &areas](QWidget *dialog) {
         auto types = part<QComboBox>(dialog, "comboSCType");
         for (int i = 0; i < types->count(); ++i)
             areas.append(types->itemText(i));
         types->setCurrentIndex(types->findText(QStringLiteral("R")));
+        auto dataTypes = part<QComboBox>(dialog, "comboDataType");
+        dataTypes->setCurrentIndex(dataTypes->findText(QStringLiteral("DINT")));
+        auto showModes = part<QComboBox>(dialog, "comboShowMode");
+        showModes->setCurrentIndex(showModes->findText(QStringLiteral("Hexadecimal")));
         QTest::keyClicks(part<QLineEdit>(dialog, "editBeginAddr"), QStringLiteral("20000"));
-        QTest::keyClicks(part<QLineEdit>(dialog, "editEndAddr"), QStringLiteral("20001"));
-        part<QPushButton>(dialog, "btnOK")->click();
+        QTest::keyClicks(part<QLineEdit>(dialog, "editEndAddr"), QStringLiteral("20005"));
+        part<QPushButton>(dialog, accept ? "btnOK" : "btnCancel")->click();
     });
     widget->onBatchMonitor();
     QVERIFY(driver.allHandled());
     QCOMPARE(areas.join(QLatin1Char(',')), QStringLiteral("X,Y,M,D,R,W"));
-    QCOMPARE(list()->variables(), names("R20000,R20001"));
+
+    QCOMPARE(list()->variables(), QStringList{QStringLiteral("M0")} + names);
+    VarTreeWidget *tree = widget->tree();
+    QCOMPARE(tree->topLevelItemCount(), names.size() + 2);
+    for (int row = 1; row <= names.size(); ++row)
+        QCOMPARE(tree->integerShowMode(row), 16);
+    QCOMPARE(tree->getItemData(tree->topLevelItem(0), 0), QStringLiteral("M0"));
 }
 
 // The simulated controller writes the first bytes of a 2^32-bit M area; the

@@ -13,15 +13,6 @@
 
 #include <memory>
 
-namespace {
-
-QAbstractButton *okButton(QWidget *dialog)
-{
-    return ModalDriver::button(dialog, QStringLiteral("OK"));
-}
-
-} // namespace
-
 class tst_NameDialogs : public QObject
 {
     Q_OBJECT
@@ -34,15 +25,11 @@ private slots:
     void form();
     void characterRule_data();
     void characterRule();
-    void newName_data();
-    void newName();
-    void rename_data();
-    void rename();
+    void pressOk_data();
+    void pressOk();
 
 private:
     std::unique_ptr<QDialog> makeDialog(const QString &kind) const;
-    // Presses OK; returns the text of the warning it brought up, if any.
-    QString pressOk(QDialog *dialog);
 
     std::unique_ptr<WatchListModel> model;
 };
@@ -67,46 +54,30 @@ std::unique_ptr<QDialog> tst_NameDialogs::makeDialog(const QString &kind) const
     return std::make_unique<RenameWatchListDlg>(QStringLiteral("List1"), model.get());
 }
 
-QString tst_NameDialogs::pressOk(QDialog *dialog)
-{
-    QString warning;
-    ModalDriver driver;
-    driver.onNext("QMessageBox", ModalDriver::noteMessage(&warning));
-    QTest::mouseClick(okButton(dialog), Qt::LeftButton);
-    // No message box: nothing to wait for.
-    QTest::qWait(warning.isEmpty() && !driver.allHandled() ? 50 : 0);
-    return warning;
-}
-
 void tst_NameDialogs::form_data()
 {
-    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("labels");
 
-    QTest::newRow("new") << QStringLiteral("new") << QStringLiteral("New Watch List")
-                         << names("Watch List:");
-    QTest::newRow("rename") << QStringLiteral("rename") << QStringLiteral("Rename Watch List")
+    QTest::newRow("new") << QStringLiteral("New Watch List") << names("Watch List:");
+    QTest::newRow("rename") << QStringLiteral("Rename Watch List")
                             << names("Rename WatchList,List1,To:");
 }
 
 void tst_NameDialogs::form()
 {
-    QFETCH(QString, kind);
-    QFETCH(QString, title);
-    QFETCH(QStringList, labels);
-
+    const QString kind = QString::fromLatin1(QTest::currentDataTag());
     const std::unique_ptr<QDialog> dialog = makeDialog(kind);
-    QCOMPARE(dialog->windowTitle(), title);
+    QTEST(dialog->windowTitle(), "title");
     QStringList texts;
     for (const QLabel *label : dialog->findChildren<QLabel *>()) {
         texts.append(label->text());
         // The list's name comes from a file: "<b>x</b>" is a name, not bold text.
         QCOMPARE(label->textFormat(), Qt::PlainText);
     }
-    QCOMPARE(texts, labels);
+    QTEST(texts, "labels");
 
-    QVERIFY(okButton(dialog.get())->isEnabled());
+    QVERIFY(ModalDriver::button(dialog.get(), QStringLiteral("OK"))->isEnabled());
     auto edit = dialog->findChild<QLineEdit *>();
     QVERIFY(edit->text().isEmpty());
     QVERIFY(!edit->validator());
@@ -133,81 +104,71 @@ void tst_NameDialogs::characterRule()
     for (const QString &kind : {QStringLiteral("new"), QStringLiteral("rename")}) {
         const std::unique_ptr<QDialog> dialog = makeDialog(kind);
         auto edit = dialog->findChild<QLineEdit *>();
+        QAbstractButton *ok = ModalDriver::button(dialog.get(), QStringLiteral("OK"));
         edit->setText(text);
-        QCOMPARE(okButton(dialog.get())->isEnabled(), okEnabled);
+        QCOMPARE(ok->isEnabled(), okEnabled);
         // Correcting the text enables OK again.
         edit->setText(QStringLiteral("Fine"));
-        QVERIFY(okButton(dialog.get())->isEnabled());
+        QVERIFY(ok->isEnabled());
     }
 }
 
-void tst_NameDialogs::newName_data()
+// The new-list dialog adds the list itself; the rename dialog only checks, and
+// the caller renames List1.
+void tst_NameDialogs::pressOk_data()
 {
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("warning");
     QTest::addColumn<bool>("accepted");
 
-    QTest::newRow("new name") << QStringLiteral("Pump") << QString() << true;
-    QTest::newRow("32 units") << QString(32, QLatin1Char('A')) << QString() << true;
-    QTest::newRow("33 units") << QString(33, QLatin1Char('A'))
-                              << QStringLiteral("Tip|Watch List Name Out Of Limit!") << false;
-    QTest::newRow("33 ideographs") << QStringLiteral("监").repeated(33)
-                                   << QStringLiteral("Tip|Watch List Name Out Of Limit!") << false;
-    QTest::newRow("name in use") << QStringLiteral("List1")
-                                 << QStringLiteral(
-                                        "Tip|A watch list named \"List1\" already exists.")
-                                 << false;
-    QTest::newRow("differs in case") << QStringLiteral("list1") << QString() << true;
-    QTest::newRow("empty") << QString() << QString() << false;
+    const QString tooLong = QStringLiteral("Tip|Watch List Name Out Of Limit!");
+    const QString used = QStringLiteral("Tip|New name has been used!");
+    const auto row = [](const char *tag, const char *kind, const QString &name,
+                        const QString &warning, bool accepted) {
+        QTest::newRow(tag) << QString::fromLatin1(kind) << name << warning << accepted;
+    };
+    row("new: free name", "new", QStringLiteral("Pump"), QString(), true);
+    row("new: 32 units", "new", QString(32, QLatin1Char('A')), QString(), true);
+    row("new: 33 units", "new", QString(33, QLatin1Char('A')), tooLong, false);
+    row("new: 33 ideographs", "new", QStringLiteral("监").repeated(33), tooLong, false);
+    row("new: name in use", "new", QStringLiteral("List1"),
+        QStringLiteral("Tip|A watch list named \"List1\" already exists."), false);
+    row("new: differs in case", "new", QStringLiteral("list1"), QString(), true);
+    row("new: empty", "new", QString(), QString(), false);
+    row("rename: free name", "rename", QStringLiteral("Fan"), QString(), true);
+    row("rename: another list's name", "rename", QStringLiteral("List2"), used, false);
+    row("rename: unchanged name", "rename", QStringLiteral("List1"), used, false);
+    row("rename: differs in case", "rename", QStringLiteral("list1"), QString(), true);
+    row("rename: 40 letters", "rename", QString(40, QLatin1Char('x')), QString(), true);
+    row("rename: empty", "rename", QString(), QString(), false);
 }
 
-void tst_NameDialogs::newName()
+void tst_NameDialogs::pressOk()
 {
+    QFETCH(QString, kind);
     QFETCH(QString, name);
-    QFETCH(QString, warning);
     QFETCH(bool, accepted);
 
-    NewWatchListDlg dialog(model.get());
-    dialog.show();
-    const QStringList before = model->getWatchListNames();
-    dialog.findChild<QLineEdit *>()->setText(name);
-    QCOMPARE(pressOk(&dialog), warning);
-    QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
-    QCOMPARE(dialog.isVisible(), !accepted);
-    QCOMPARE(dialog.getName(), name);
-    QCOMPARE(model->getWatchListNames(), accepted ? before + QStringList{name} : before);
-}
+    const std::unique_ptr<QDialog> dialog = makeDialog(kind);
+    dialog->show();
+    dialog->findChild<QLineEdit *>()->setText(name);
+    QString warning;
+    ModalDriver driver;
+    driver.onNext("QMessageBox", ModalDriver::noteMessage(&warning));
+    QTest::mouseClick(ModalDriver::button(dialog.get(), QStringLiteral("OK")), Qt::LeftButton);
+    // No message box: nothing to wait for.
+    QTest::qWait(warning.isEmpty() && !driver.allHandled() ? 50 : 0);
 
-void tst_NameDialogs::rename_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("warning");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::newRow("free name") << QStringLiteral("Fan") << QString() << true;
-    QTest::newRow("another list's name")
-        << QStringLiteral("List2") << QStringLiteral("Tip|New name has been used!") << false;
-    QTest::newRow("unchanged name")
-        << QStringLiteral("List1") << QStringLiteral("Tip|New name has been used!") << false;
-    QTest::newRow("differs in case") << QStringLiteral("list1") << QString() << true;
-    QTest::newRow("40 letters") << QString(40, QLatin1Char('x')) << QString() << true;
-    QTest::newRow("empty") << QString() << QString() << false;
-}
-
-void tst_NameDialogs::rename()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, warning);
-    QFETCH(bool, accepted);
-
-    RenameWatchListDlg dialog(QStringLiteral("List1"), model.get());
-    dialog.show();
-    dialog.findChild<QLineEdit *>()->setText(name);
-    QCOMPARE(pressOk(&dialog), warning);
-    QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
-    QCOMPARE(dialog.getName(), name);
-    // The dialog only checks; the caller renames.
-    QCOMPARE(model->getWatchListNames(), names("List1,List2"));
+    QTEST(warning, "warning");
+    QCOMPARE(dialog->result() == QDialog::Accepted, accepted);
+    QCOMPARE(dialog->isVisible(), !accepted);
+    const bool isNew = kind == QLatin1String("new");
+    QCOMPARE(isNew ? static_cast<NewWatchListDlg *>(dialog.get())->getName()
+                   : static_cast<RenameWatchListDlg *>(dialog.get())->getName(),
+             name);
+    QCOMPARE(model->getWatchListNames(),
+             names("List1,List2") + (isNew && accepted ? QStringList{name} : QStringList()));
 }
 
 QTEST_MAIN(tst_NameDialogs)

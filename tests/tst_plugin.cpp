@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLibrary>
 #include <QMenu>
@@ -36,37 +37,6 @@ QList<QMenu *> parentlessMenus()
     return menus;
 }
 
-QStringList actionTexts(const QMenu *menu)
-{
-    QStringList texts;
-    for (const QAction *action : menu->actions())
-        texts.append(action->text());
-    return texts;
-}
-
-const char descriptorBytes[] =
-    "{\r\n"
-    "  \"name\": \"tools.watchlist\",\r\n"
-    "  \"version\": \"1.0.0\",\r\n"
-    "  \"descript\": {\r\n"
-    "    \"zh_CN\": \"\xe7\x9b\x91\xe8\xa7\x86\xe5\x88\x97\xe8\xa1\xa8\",\r\n"
-    "    \"en_US\": \"monitor table\"\r\n"
-    "  },\r\n"
-    "  \"provider\": {\r\n"
-    "    \"zh_CN\": \"Brackwell\",\r\n"
-    "    \"en_US\": \"Brackwell\"\r\n"
-    "  },\r\n"
-    "  \"catgory\": {\r\n"
-    "    \"zh_CN\": \"/\xe5\xb7\xa5\xe5\x85\xb7/"
-    "\xe7\x9b\x91\xe8\xa7\x86\xe5\x88\x97\xe8\xa1\xa8\",\r\n"
-    "    \"en_US\": \"/tools/watchlist\"\r\n"
-    "  },\r\n"
-    "  \"dependencies\": {\r\n"
-    "    \"project.solutionview\": \"1.0.0\"\r\n"
-    "  },\r\n"
-    "  \"forceLoad\": true\r\n"
-    "}\r\n";
-
 } // namespace
 
 class tst_Plugin : public QObject
@@ -74,26 +44,19 @@ class tst_Plugin : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
+    void init() { host = std::make_unique<HostFixture>(); }
     void cleanup();
 
-    void metaData();
-    void entryPointReturnsOneInstance();
+    void entryPoints();
     void packageDescriptor();
-    void menusAfterInitialize();
+    void menusAndFolder_data();
+    void menusAndFolder();
     void viewSignalReachesPlugin_data();
     void viewSignalReachesPlugin();
-    void shutdownDeletesMenusOnce();
-    void chineseCatalogue();
 
 private:
     std::unique_ptr<HostFixture> host;
 };
-
-void tst_Plugin::init()
-{
-    host = std::make_unique<HostFixture>();
-}
 
 void tst_Plugin::cleanup()
 {
@@ -101,10 +64,10 @@ void tst_Plugin::cleanup()
     QCOMPARE(parentlessMenus().size(), 0);
 }
 
-void tst_Plugin::metaData()
+// What the host sees before loading, and the instance behind Qt's entry point.
+void tst_Plugin::entryPoints()
 {
-    QPluginLoader loader(HostFixture::pluginPath());
-    const QJsonObject metaData = loader.metaData();
+    const QJsonObject metaData = QPluginLoader(HostFixture::pluginPath()).metaData();
     QCOMPARE(metaData.value(QStringLiteral("IID")).toString(),
              QStringLiteral("brackwell.Volmera/1.1"));
     QCOMPARE(metaData.value(QStringLiteral("className")).toString(),
@@ -117,29 +80,17 @@ void tst_Plugin::metaData()
     keys.sort();
     QCOMPARE(keys, names("IID,className"));
 
-    QVERIFY2(loader.load(), qPrintable(loader.errorString()));
-    QObject *instance = loader.instance();
-    QVERIFY(instance);
-    QVERIFY(qobject_cast<PluginInterface *>(instance));
-    QVERIFY(loader.unload());
-}
-
-void tst_Plugin::entryPointReturnsOneInstance()
-{
     QLibrary library(HostFixture::pluginPath());
     QVERIFY2(library.load(), qPrintable(library.errorString()));
     using InstanceFunction = QObject *(*)();
     auto instanceOf = reinterpret_cast<InstanceFunction>(library.resolve("qt_plugin_instance"));
     QVERIFY(instanceOf);
     QVERIFY(library.resolve("qt_plugin_query_metadata"));
-
     QPointer<QObject> first = instanceOf();
     QVERIFY(first);
     QCOMPARE(instanceOf(), first.data());
-
     // Only a deleted instance is replaced.
     delete first.data();
-    QVERIFY(first.isNull());
     QObject *second = instanceOf();
     QVERIFY(second);
     QCOMPARE(instanceOf(), second);
@@ -153,36 +104,93 @@ void tst_Plugin::packageDescriptor()
     QVERIFY(plugin);
 
     QResource resource(QStringLiteral(":/watchlist_package.json"));
-    QVERIFY(resource.isValid());
     QCOMPARE(resource.compressionAlgorithm(), QResource::NoCompression);
-    const QByteArray expected(descriptorBytes, int(sizeof(descriptorBytes)) - 1);
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(resource.data()), int(resource.size())),
-             expected);
-
-    // Read as text, so line ends arrive as "\n".
+    const QByteArray bytes(reinterpret_cast<const char *>(resource.data()), int(resource.size()));
+    QVERIFY(bytes.contains("\r\n"));
+    // Read as UTF-8 text, so line ends arrive as "\n".
     QCOMPARE(plugin->packageDescriptor,
-             QString::fromUtf8(expected).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+             QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    const QJsonObject package = QJsonDocument::fromJson(bytes).object();
+    QCOMPARE(package.value(QStringLiteral("descript")).toObject().value(QStringLiteral("zh_CN")),
+             QStringLiteral("监视列表"));
+    QCOMPARE(package.value(QStringLiteral("dependencies")).toObject(),
+             QJsonObject({{QStringLiteral("project.solutionview"), QStringLiteral("1.0.0")}}));
     // The host filled its fields from it.
-    QCOMPARE(plugin->name, QStringLiteral("tools.watchlist"));
-    QCOMPARE(plugin->version, QStringLiteral("1.0.0"));
+    QCOMPARE(QStringList({plugin->name, plugin->version, plugin->description, plugin->vendor,
+                          plugin->category}),
+             names("tools.watchlist,1.0.0,monitor table,Brackwell,/tools/watchlist"));
     QVERIFY(plugin->forceLoad);
 }
 
-void tst_Plugin::menusAfterInitialize()
+// The menus and the folder in the host's language; the menus, their actions
+// their own, go with shutdown() and only then.
+void tst_Plugin::menusAndFolder_data()
 {
-    QCOMPARE(parentlessMenus().size(), 0);
-    QVERIFY(host->loadPlugin());
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QList<QStringList>>("menus");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("dialog"); // title, buttons
+
+    QTest::newRow("English")
+        << QString()
+        << QList<QStringList>({names("Add Watch List"),
+                               names("Edit Watch List,Rename Watch List,Remove Watch List")})
+        << QStringLiteral("Watch List") << names("New Watch List,OK,Cancel");
+    QTest::newRow("Chinese")
+        << QStringLiteral("zh_CN")
+        << QList<QStringList>({names("添加监视列表"), names("编辑监视列表,重命名监视列表,删除监视列表")})
+        << QStringLiteral("监视列表") << names("新建监视列表,确定,取消");
+}
+
+void tst_Plugin::menusAndFolder()
+{
+    QFETCH(QString, language);
+    Workbench::setLanguage(language);
+    const auto english = qScopeGuard([] { Workbench::setLanguage(QString()); });
+    PluginInterface *plugin = host->loadPlugin();
+    QVERIFY(plugin);
+    QVERIFY(host->openProject(QStringLiteral("Demo"), {QStringLiteral("Pump")}));
 
     QList<QStringList> menus;
-    for (const QMenu *menu : parentlessMenus()) {
-        for (const QAction *action : menu->actions())
+    QList<QObject *> owned;
+    for (QMenu *menu : parentlessMenus()) {
+        owned.append(menu);
+        menus.append(QStringList());
+        for (QAction *action : menu->actions()) {
             QCOMPARE(action->parent(), menu);
-        menus.append(actionTexts(menu));
+            owned.append(action);
+            menus.last().append(action->text());
+        }
     }
     std::sort(menus.begin(), menus.end());
-    QCOMPARE(menus,
-             QList<QStringList>({names("Add Watch List"),
-                                 names("Edit Watch List,Rename Watch List,Remove Watch List")}));
+    QTEST(menus, "menus");
+
+    // The folder shows the translation; its path keeps the untranslated name.
+    SolutionTree *tree = host->workbench().solutionTree();
+    QTEST(tree->item(QStringLiteral("Demo.Watch List"))->text(0), "folder");
+    QCOMPARE(tree->childNodes(QStringLiteral("Demo.Watch List")), names("Pump"));
+
+    QStringList dialog;
+    ModalDriver driver;
+    driver.onNext("QDialog", [&dialog](QWidget *shown) {
+        dialog.append(shown->windowTitle());
+        for (const QPushButton *button : shown->findChildren<QPushButton *>())
+            dialog.append(button->text());
+        static_cast<QDialog *>(shown)->reject();
+    });
+    QVERIFY(QMetaObject::invokeMethod(plugin, "onActionInsert"));
+    QTEST(dialog, "dialog");
+
+    QCOMPARE(owned.size(), 6);
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (QObject *object : owned)
+        spies.push_back(std::make_unique<QSignalSpy>(object, &QObject::destroyed));
+    plugin->shutdown();
+    for (const auto &spy : spies)
+        QCOMPARE(spy->count(), 1);
+    host->workbench().unloadPlugins();
+    for (const auto &spy : spies)
+        QCOMPARE(spy->count(), 1);
 }
 
 void tst_Plugin::viewSignalReachesPlugin_data()
@@ -204,72 +212,13 @@ void tst_Plugin::viewSignalReachesPlugin()
     QCOMPARE(view->childNodes(QStringLiteral("Demo.Watch List")), watchLists);
     for (const QString &name : watchLists) {
         const QString path = QStringLiteral("Demo.Watch List.") + name;
-        QCOMPARE(view->nodeData(path, QStringLiteral("FileName"), QVariant()).toString(), path);
-        QCOMPARE(view->nodeData(path, QStringLiteral("MimeType"), QVariant()).toString(),
-                 QStringLiteral("TYPE.WATCHLIST"));
+        const auto data = [view, &path](const char *key) {
+            return view->nodeData(path, QLatin1String(key), QVariant()).toString();
+        };
+        QCOMPARE(QStringList({data("FileName"), data("MimeType"), data("DisplayName")}),
+                 QStringList({path, QStringLiteral("TYPE.WATCHLIST"), name}));
         QCOMPARE(view->nodeData(path, QStringLiteral("isWatchList"), false).toBool(), true);
-        QCOMPARE(view->nodeData(path, QStringLiteral("DisplayName"), QVariant()).toString(), name);
     }
-}
-
-void tst_Plugin::shutdownDeletesMenusOnce()
-{
-    PluginInterface *plugin = host->loadPlugin();
-    QVERIFY(plugin);
-    QList<QObject *> owned;
-    for (QMenu *menu : parentlessMenus()) {
-        owned.append(menu);
-        for (QAction *action : menu->actions())
-            owned.append(action);
-    }
-    QCOMPARE(owned.size(), 6);
-
-    std::vector<std::unique_ptr<QSignalSpy>> spies;
-    for (QObject *object : owned)
-        spies.push_back(std::make_unique<QSignalSpy>(object, &QObject::destroyed));
-
-    plugin->shutdown();
-    for (const auto &spy : spies)
-        QCOMPARE(spy->count(), 1);
-
-    host->workbench().unloadPlugins();
-    for (const auto &spy : spies)
-        QCOMPARE(spy->count(), 1);
-}
-
-void tst_Plugin::chineseCatalogue()
-{
-    Workbench::setLanguage(QStringLiteral("zh_CN"));
-    const auto english = qScopeGuard([] { Workbench::setLanguage(QString()); });
-    PluginInterface *plugin = host->loadPlugin();
-    QVERIFY(plugin);
-    QVERIFY(host->openProject(QStringLiteral("Demo"), {QStringLiteral("Pump")}));
-
-    QList<QStringList> menus;
-    for (const QMenu *menu : parentlessMenus())
-        menus.append(actionTexts(menu));
-    std::sort(menus.begin(), menus.end());
-    QCOMPARE(menus,
-             QList<QStringList>(
-                 {names("添加监视列表"), names("编辑监视列表,重命名监视列表,删除监视列表")}));
-
-    // The folder shows the translation; its path keeps the untranslated name.
-    SolutionTree *tree = host->workbench().solutionTree();
-    QCOMPARE(tree->item(QStringLiteral("Demo.Watch List"))->text(0), QStringLiteral("监视列表"));
-    QCOMPARE(tree->childNodes(QStringLiteral("Demo.Watch List")), names("Pump"));
-
-    QString title;
-    QStringList buttons;
-    ModalDriver driver;
-    driver.onNext("QDialog", [&](QWidget *dialog) {
-        title = dialog->windowTitle();
-        for (const QPushButton *button : dialog->findChildren<QPushButton *>())
-            buttons.append(button->text());
-        static_cast<QDialog *>(dialog)->reject();
-    });
-    QVERIFY(QMetaObject::invokeMethod(plugin, "onActionInsert"));
-    QCOMPARE(title, QStringLiteral("新建监视列表"));
-    QCOMPARE(buttons, names("确定,取消"));
 }
 
 QTEST_MAIN(tst_Plugin)

@@ -96,8 +96,6 @@ void TestProjectModel::refusals_data()
     const QString noName = QStringLiteral("A watch list needs a name.");
     // clang-format off
     QTest::newRow("append empty") << "append" << "" << "" << noName << unchanged;
-    QTest::newRow("append duplicate") << "append" << "Pump" << ""
-        << "A watch list named \"Pump\" already exists." << unchanged;
     QTest::newRow("append differs in case") << "append" << "pump" << ""
         << "" << names("Pump,Fan,Valve,pump");
     QTest::newRow("rename unknown") << "rename" << "Mixer" << "Motor"

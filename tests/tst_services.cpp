@@ -48,15 +48,13 @@ class tst_Services : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() { host = std::make_unique<HostFixture>(); }
+    void cleanup() { host.reset(); }
 
     void registration_data();
     void registration();
-    void addVariableShowsRow_data();
-    void addVariableShowsRow();
-    void addVariableRefused_data();
-    void addVariableRefused();
+    void addVariable_data();
+    void addVariable();
     void comparator_data();
     void comparator();
     void comparatorManagerChoices_data();
@@ -70,16 +68,6 @@ private:
     std::unique_ptr<HostFixture> host;
     PluginInterface *plugin = nullptr;
 };
-
-void tst_Services::init()
-{
-    host = std::make_unique<HostFixture>();
-}
-
-void tst_Services::cleanup()
-{
-    host.reset();
-}
 
 QObject *tst_Services::service() const
 {
@@ -130,77 +118,62 @@ void tst_Services::registration()
     registry->remove(QStringLiteral("orvane.watchlist"));
 }
 
-void tst_Services::addVariableShowsRow_data()
+// Through the host's registry, into project Demo's lists Other and Main.
+void tst_Services::addVariable_data()
 {
+    QTest::addColumn<QString>("watchList");
+    QTest::addColumn<bool>("projectOpen");
     QTest::addColumn<int>("entries");
     QTest::addColumn<bool>("windowOpen");
     QTest::addColumn<QString>("variable");
+    QTest::addColumn<bool>("added");
 
-    QTest::newRow("three entries, window open") << 3 << true << QStringLiteral("D100");
+    const QString main = QStringLiteral("Main");
+    QTest::newRow("three entries, window open") << main << true << 3 << true << "D100" << true;
     QTest::newRow("window never opened, past the first page")
-        << 600 << false << QStringLiteral("Motor_Speed");
+        << main << true << 600 << false << "Motor_Speed" << true;
+    QTest::newRow("unknown watch list") << "Nowhere" << true << 1 << false << "D1" << false;
+    QTest::newRow("name differs in case") << "main" << true << 1 << false << "D1" << false;
+    QTest::newRow("no current project") << main << false << 1 << false << "D1" << false;
 }
 
-void tst_Services::addVariableShowsRow()
+void tst_Services::addVariable()
 {
+    QFETCH(QString, watchList);
     QFETCH(int, entries);
     QFETCH(bool, windowOpen);
     QFETCH(QString, variable);
+    QFETCH(bool, added);
 
     plugin = host->loadPlugin();
     QVERIFY(host->openProject(QStringLiteral("Demo"),
                               {QStringLiteral("Other"), QStringLiteral("Main")}));
-    HostFixture::watchList(QStringLiteral("Demo"), QStringLiteral("Main"))
-        ->setVariables(numbered(QStringLiteral("D"), entries));
+    WatchListObject *list = HostFixture::watchList(QStringLiteral("Demo"), QStringLiteral("Main"));
+    list->setVariables(numbered(QStringLiteral("D"), entries));
     if (windowOpen)
         host->workbench().solutionTree()->activate(QStringLiteral("Demo.Watch List.Main"));
     QCOMPARE(windowTree(QStringLiteral("Main")) != nullptr, windowOpen);
+    QFETCH(bool, projectOpen);
+    if (!projectOpen)
+        host->workbench().closeProject(QStringLiteral("Demo"));
 
-    QSignalSpy announced(plugin->findChild<QObject *>(QStringLiteral("orvane.watchlist")),
-                         SIGNAL(showVariable(QString, int)));
-    QVERIFY(host->workbench().addToWatchList(QStringLiteral("Main"), variable));
-
-    QCOMPARE(announced.count(), 1);
+    QSignalSpy announced(service(), SIGNAL(showVariable(QString, int)));
+    QVERIFY(host->workbench().addToWatchList(watchList, variable));
+    QCOMPARE(announced.count(), added ? 1 : 0);
+    QVERIFY(!windowTree(QStringLiteral("Other")));
+    if (!added) {
+        QVERIFY(!windowTree(watchList));
+        if (projectOpen)
+            QCOMPARE(list->getCount(), entries);
+        return;
+    }
     QCOMPARE(announced.at(0).at(1).toInt(), entries);
-    QCOMPARE(HostFixture::watchList(QStringLiteral("Demo"), QStringLiteral("Main"))->getCount(),
-             entries + 1);
-    QCOMPARE(HostFixture::watchList(QStringLiteral("Demo"), QStringLiteral("Main"))
-                 ->getVariableName(entries),
-             variable);
+    QCOMPARE(list->getCount(), entries + 1);
+    QCOMPARE(list->getVariableName(entries), variable);
     VarTreeWidget *tree = windowTree(QStringLiteral("Main"));
     QVERIFY(tree);
     QCOMPARE(tree->indexOfTopLevelItem(tree->currentItem()), entries);
     QCOMPARE(tree->getItemData(tree->currentItem(), 0), variable);
-    QVERIFY(!windowTree(QStringLiteral("Other")));
-}
-
-void tst_Services::addVariableRefused_data()
-{
-    QTest::addColumn<QString>("watchList");
-    QTest::addColumn<bool>("projectOpen");
-
-    QTest::newRow("unknown watch list") << QStringLiteral("Nowhere") << true;
-    QTest::newRow("name differs in case") << QStringLiteral("main") << true;
-    QTest::newRow("no current project") << QStringLiteral("Main") << false;
-}
-
-void tst_Services::addVariableRefused()
-{
-    QFETCH(QString, watchList);
-    QFETCH(bool, projectOpen);
-
-    plugin = host->loadPlugin();
-    QVERIFY(host->openProject(QStringLiteral("Demo"), {QStringLiteral("Main:D0")}));
-    if (!projectOpen)
-        host->workbench().closeProject(QStringLiteral("Demo"));
-    QSignalSpy announced(plugin->findChild<QObject *>(QStringLiteral("orvane.watchlist")),
-                         SIGNAL(showVariable(QString, int)));
-    QVERIFY(WatchListClient::addVariable(service(), watchList, QStringLiteral("D1")));
-    QCOMPARE(announced.count(), 0);
-    QVERIFY(!windowTree(watchList));
-    if (projectOpen)
-        QCOMPARE(HostFixture::watchList(QStringLiteral("Demo"), QStringLiteral("Main"))->getCount(),
-                 1);
 }
 
 void tst_Services::comparator_data()

@@ -38,7 +38,9 @@ PluginInterface *HostFixture::loadPlugin(QString *error)
     return plugin;
 }
 
-QString HostFixture::writeProject(const QString &projectName, const QStringList &watchLists) const
+QString HostFixture::writeProject(const QString &projectName,
+                                  const QStringList &watchLists,
+                                  const QString &device) const
 {
     QJsonArray lists;
     for (const QString &listText : watchLists) {
@@ -57,7 +59,7 @@ QString HostFixture::writeProject(const QString &projectName, const QStringList 
         {QStringLiteral("format"), QStringLiteral("watchlist-workbench-project")},
         {QStringLiteral("version"), 1},
         {QStringLiteral("name"), projectName},
-        {QStringLiteral("device"), QStringLiteral("DEMO-FX")},
+        {QStringLiteral("device"), device},
         {QStringLiteral("symbols"), QJsonArray()},
         {QStringLiteral("softComponents"), QJsonObject()},
         {QStringLiteral("watchLists"), lists},

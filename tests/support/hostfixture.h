@@ -28,7 +28,9 @@ public:
 
     // Writes a project file with these watch lists (each "Name" or
     // "Name:entry1,entry2") and returns its path.
-    QString writeProject(const QString &projectName, const QStringList &watchLists) const;
+    QString writeProject(const QString &projectName,
+                         const QStringList &watchLists,
+                         const QString &device = QStringLiteral("DEMO-FX")) const;
     // Writes and opens it; false when the workbench refused it.
     bool openProject(const QString &projectName, const QStringList &watchLists);
     // The open project's watch lists, and one of them; null when missing.
