@@ -637,8 +637,8 @@ void tst_PluginCore::randomWalk_data()
 {
     QTest::addColumn<bool>("twoProjects");
     QTest::addColumn<int>("steps");
-    QTest::newRow("one project") << false << 6000;
-    QTest::newRow("two projects sharing names") << true << 4000;
+    QTest::newRow("one project") << false << 5000;
+    QTest::newRow("two projects sharing names") << true << 3000;
 }
 
 void tst_PluginCore::randomWalk()
