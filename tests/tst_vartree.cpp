@@ -268,7 +268,8 @@ void tst_VarTree::values()
         QVERIFY(!(child->flags() & Qt::ItemIsEditable));
     }
     QCOMPARE(shownBits(), bits);
-    if (bits.isEmpty())
+    // Updating and dropping the bits walk one path for every word.
+    if (bits.isEmpty() || showMode != 10)
         return;
     // Only bits on screen are read again.
     QVERIFY(write("p", written, little(0x0002, 2)));
