@@ -17,7 +17,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLibraryInfo>
 #include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
@@ -25,34 +24,17 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <cstring>
 #include <functional>
 #include <memory>
 
 namespace {
 
-QByteArray projectJson(const QString &name,
-                       const QString &device,
-                       const QJsonArray &symbols,
-                       const QJsonArray &watchLists = {})
+QStringList modelNames()
 {
-    return QJsonDocument(QJsonObject{{QStringLiteral("format"),
-                                      QStringLiteral("watchlist-workbench-project")},
-                                     {QStringLiteral("version"), 1},
-                                     {QStringLiteral("name"), name},
-                                     {QStringLiteral("device"), device},
-                                     {QStringLiteral("symbols"), symbols},
-                                     {QStringLiteral("watchLists"), watchLists}})
-        .toJson();
-}
-
-QString writeFile(const QTemporaryDir &dir, const QString &fileName, const QByteArray &content)
-{
-    QFile file(dir.filePath(fileName));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QString();
-    file.write(content);
-    return file.fileName();
+    QStringList names;
+    for (const std::string &name : ProjectModelManager::instance()->projectNames())
+        names.append(QString::fromStdString(name));
+    return names;
 }
 
 NodeInfo nodeInfo(const QString &name, const QVariantMap &data = {})
@@ -64,182 +46,16 @@ NodeInfo nodeInfo(const QString &name, const QVariantMap &data = {})
     return info;
 }
 
-QStringList modelNames()
-{
-    QStringList names;
-    for (const std::string &name : ProjectModelManager::instance()->projectNames())
-        names.append(QString::fromStdString(name));
-    return names;
-}
-
 using ViewOperation = std::function<bool(SolutionTree *)>;
+const QString folder = QStringLiteral("P.Watch List");
 
 } // namespace
 
 Q_DECLARE_METATYPE(ViewOperation)
 
-// The application object, its registry and the plug-ins it loads.
-class TestServices : public QObject
-{
-    Q_OBJECT
-private slots:
-    void registryIsWeak();
-    void foreignPluginsRefused();
-};
-
-void TestServices::registryIsWeak()
-{
-    auto workbench = std::make_unique<Workbench>();
-    QCOMPARE(Application::published(), workbench->application());
-    workbench.reset();
-    QVERIFY(!qApp->property("IApplication").isValid());
-
-    ServiceRegistry registry;
-    auto gone = std::make_unique<QObject>();
-    gone->setObjectName(QStringLiteral("gone"));
-    registry.insert(gone.get());
-    gone.reset();
-    QVERIFY(!registry.value(QStringLiteral("gone")));
-    QObject unnamed;
-    registry.insert(&unnamed);
-    registry.insert(nullptr);
-    QVERIFY(registry.names().isEmpty());
-}
-
-void TestServices::foreignPluginsRefused()
-{
-    QTemporaryDir dir;
-    const QString plugins = QLibraryInfo::location(QLibraryInfo::PluginsPath);
-    const QString textFile = writeFile(dir, QStringLiteral("notes.so"), "not a library\n");
-    Workbench workbench;
-    QString error;
-    QVERIFY(!workbench.loadPlugin(textFile, &error));
-    QVERIFY2(error.contains(QStringLiteral("notes.so")), qPrintable(error));
-    QVERIFY(!workbench.loadPlugin(plugins + QStringLiteral("/platforms/libqoffscreen.so"), &error));
-    QVERIFY2(error.contains(QStringLiteral("is not a watch-list host plug-in")), qPrintable(error));
-}
-
-// The solution tree as Solution::View: paths, nodes and node events.
-class TestSolutionTree : public QObject
-{
-    Q_OBJECT
-private slots:
-    void init();
-    void cleanup() { m_view.reset(); }
-
-    void refusedOperations_data();
-    void refusedOperations();
-
-private:
-    std::unique_ptr<SolutionTree> m_view;
-};
-
-const QString folder = QStringLiteral("P.Watch List");
-
-void TestSolutionTree::init()
-{
-    m_view = std::make_unique<SolutionTree>(nullptr);
-    QVERIFY(m_view->addNode(QString(), nodeInfo(QStringLiteral("P")), 0));
-    QVERIFY(m_view->addNode(QStringLiteral("P"), nodeInfo(QStringLiteral("Watch List")), 0));
-    for (const char *name : {"Motor", "Pump", "Valve"}) {
-        const QString path = folder + QLatin1Char('.') + QLatin1String(name);
-        const QVariantMap data{{QStringLiteral("isWatchList"), true},
-                               {QStringLiteral("FileName"), path}};
-        QVERIFY(m_view->addNode(folder, nodeInfo(QLatin1String(name), data), 0));
-    }
-}
-
-void TestSolutionTree::refusedOperations_data()
-{
-    QTest::addColumn<ViewOperation>("operation");
-    QTest::newRow("add under unknown parent") << ViewOperation([](SolutionTree *view) {
-        return view->addNode(QStringLiteral("Q"), nodeInfo(QStringLiteral("X")), 0);
-    });
-    QTest::newRow("add existing path") << ViewOperation([](SolutionTree *view) {
-        return view->addNode(folder, nodeInfo(QStringLiteral("Pump")), 0);
-    });
-    QTest::newRow("add existing path by a dotted name") << ViewOperation([](SolutionTree *view) {
-        return view->addNode(QStringLiteral("P"), nodeInfo(QStringLiteral("Watch List.Pump")), 0);
-    });
-    QTest::newRow("add empty name") << ViewOperation(
-        [](SolutionTree *view) { return view->addNode(folder, nodeInfo(QString()), 0); });
-    QTest::newRow("remove parent without recursion")
-        << ViewOperation([](SolutionTree *view) { return view->removeNode(folder, false); });
-    QTest::newRow("remove unknown") << ViewOperation(
-        [](SolutionTree *view) { return view->removeNode(folder + QStringLiteral(".Fan"), true); });
-    QTest::newRow("move past the end")
-        << ViewOperation([](SolutionTree *view) { return view->moveNode(folder, 3, 0); });
-    QTest::newRow("move from before the start")
-        << ViewOperation([](SolutionTree *view) { return view->moveNode(folder, 0, -1); });
-}
-
-void TestSolutionTree::refusedOperations()
-{
-    QFETCH(ViewOperation, operation);
-    QVERIFY(!operation(m_view.get()));
-    QCOMPARE(m_view->childNodes(folder).join(QLatin1Char(' ')), QStringLiteral("Motor Pump Valve"));
-    QCOMPARE(m_view->childNodes(QString()), QStringList{QStringLiteral("P")});
-}
-
-// Tool windows: docks keyed by id beside the compile output.
-class TestToolWindows : public QObject
-{
-    Q_OBJECT
-private slots:
-    void init();
-    void cleanup() { m_workbench.reset(); }
-
-    void removalTakesOnlyItsWindows();
-
-private:
-    QWidget *addWindow(const QString &id);
-
-    std::unique_ptr<Workbench> m_workbench;
-    ToolWindowManager *m_manager = nullptr;
-};
-
-void TestToolWindows::init()
-{
-    m_workbench = std::make_unique<Workbench>();
-    m_manager = m_workbench->toolWindows();
-}
-
-QWidget *TestToolWindows::addWindow(const QString &id)
-{
-    auto widget = std::make_unique<QWidget>();
-    if (!m_manager->addToolWindow(Qt::BottomDockWidgetArea, widget.get(), id, id, false, {}, {}))
-        return nullptr;
-    return widget.release();
-}
-
-void TestToolWindows::removalTakesOnlyItsWindows()
-{
-    QPointer<QWidget> pump = addWindow(QStringLiteral("watchlist.Pump"));
-    QPointer<QWidget> fan = addWindow(QStringLiteral("watchlist.Fan"));
-    QPointer<QDockWidget> pumpDock = m_manager->dockWidget(QStringLiteral("watchlist.Pump"));
-    const QStringList before = m_manager->toolWindowIds();
-
-    m_manager->removeToolWindow(nullptr);
-    QWidget stranger;
-    m_manager->removeToolWindow(&stranger);
-    QCOMPARE(m_manager->toolWindowIds(), before);
-
-    m_manager->removeToolWindow(pump);
-    QVERIFY(!pump);
-    QVERIFY(!pumpDock);
-    QVERIFY(fan);
-    QVERIFY(!m_manager->toolWindowIds().contains(QStringLiteral("watchlist.Pump")));
-    QVERIFY(addWindow(QStringLiteral("watchlist.Pump")));
-
-    const QStringList hostIds = m_manager->toolWindowIds().filter(QStringLiteral("orvane."));
-    QVERIFY(hostIds.contains(QStringLiteral("orvane.CompileOutPut")));
-    m_manager->removeForeignToolWindows();
-    QVERIFY(!fan);
-    QCOMPARE(m_manager->toolWindowIds(), hostIds);
-}
-
-// Opening and closing projects, the current project, and the services that
-// follow it: undo stacks, symbols, the simulated controller.
+// What the plug-in relies on of the workbench: the solution tree's and tool
+// windows' refusals, opening and closing projects, the current project, and the
+// services that follow it: undo stacks, symbols, the simulated controller.
 class TestProjects : public QObject
 {
     Q_OBJECT
@@ -247,12 +63,17 @@ private slots:
     void init();
     void cleanup();
 
+    void registryIsWeak();
+    void refusedViewOperations_data();
+    void refusedViewOperations();
+    void toolWindowRemovalTakesOnlyItsWindows();
     void closeAnnouncesBeforeDropping();
     void symbolsFollowTheCurrentProject();
     void refusedOpen_data();
     void refusedOpen();
 
 private:
+    QString write(const QString &fileName, const QString &name, const QJsonValue &device);
     bool open(const QString &name);
 
     QTemporaryDir m_dir;
@@ -271,26 +92,133 @@ void TestProjects::cleanup()
     QVERIFY(modelNames().isEmpty());
 }
 
-// Each project has a symbol <name>_Speed and a watch list <name>List.
-bool TestProjects::open(const QString &name)
+// The project has a symbol <name>_Speed and a watch list <name>List.
+QString TestProjects::write(const QString &fileName, const QString &name, const QJsonValue &device)
 {
     const QJsonObject symbol{{QStringLiteral("name"), QString(name + QStringLiteral("_Speed"))},
                              {QStringLiteral("dataType"), QStringLiteral("INT")},
-                             {QStringLiteral("address"), QStringLiteral("D0")},
-                             {QStringLiteral("comment"), QString()},
-                             {QStringLiteral("references"), QJsonArray()}};
-    const QJsonObject list{{QStringLiteral("name"), QString(name + QStringLiteral("List"))},
-                           {QStringLiteral("properties"), QString()},
-                           {QStringLiteral("entries"), QJsonArray()}};
-    const QString path = writeFile(
-        m_dir,
-        name + QStringLiteral(".wlproj"),
-        projectJson(name, QStringLiteral("DEMO-FX"), {symbol}, {list}));
+                             {QStringLiteral("address"), QStringLiteral("D0")}};
+    const QJsonObject list{{QStringLiteral("name"), QString(name + QStringLiteral("List"))}};
+    QJsonObject project{{QStringLiteral("format"), QStringLiteral("watchlist-workbench-project")},
+                        {QStringLiteral("version"), 1},
+                        {QStringLiteral("name"), name},
+                        {QStringLiteral("symbols"), QJsonArray{symbol}},
+                        {QStringLiteral("watchLists"), QJsonArray{list}}};
+    if (!device.isUndefined())
+        project.insert(QStringLiteral("device"), device);
+    QFile file(m_dir.filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+    file.write(QJsonDocument(project).toJson());
+    return file.fileName();
+}
+
+bool TestProjects::open(const QString &name)
+{
     QString error;
-    if (m_workbench->openProject(path, &error))
+    if (m_workbench->openProject(
+            write(name + QStringLiteral(".wlproj"), name, QStringLiteral("DEMO-FX")), &error))
         return true;
     qWarning("%s", qPrintable(error));
     return false;
+}
+
+// Plug-ins reach the application and its services through these; neither may
+// hand out what is gone.
+void TestProjects::registryIsWeak()
+{
+    QCOMPARE(Application::published(), m_workbench->application());
+    m_workbench.reset();
+    QVERIFY(!qApp->property("IApplication").isValid());
+
+    ServiceRegistry registry;
+    auto gone = std::make_unique<QObject>();
+    gone->setObjectName(QStringLiteral("gone"));
+    registry.insert(gone.get());
+    gone.reset();
+    QVERIFY(!registry.value(QStringLiteral("gone")));
+    QObject unnamed;
+    registry.insert(&unnamed);
+    registry.insert(nullptr);
+    QVERIFY(registry.names().isEmpty());
+}
+
+void TestProjects::refusedViewOperations_data()
+{
+    QTest::addColumn<ViewOperation>("operation");
+    const auto row = [](const char *tag, ViewOperation operation) {
+        QTest::newRow(tag) << operation;
+    };
+    row("add under unknown parent", [](SolutionTree *view) {
+        return view->addNode(QStringLiteral("Q"), nodeInfo(QStringLiteral("X")), 0);
+    });
+    row("add existing path", [](SolutionTree *view) {
+        return view->addNode(folder, nodeInfo(QStringLiteral("Pump")), 0);
+    });
+    row("add existing path by a dotted name", [](SolutionTree *view) {
+        return view->addNode(QStringLiteral("P"), nodeInfo(QStringLiteral("Watch List.Pump")), 0);
+    });
+    row("add empty name",
+        [](SolutionTree *view) { return view->addNode(folder, nodeInfo(QString()), 0); });
+    row("remove parent without recursion",
+        [](SolutionTree *view) { return view->removeNode(folder, false); });
+    row("remove unknown", [](SolutionTree *view) {
+        return view->removeNode(folder + QStringLiteral(".Fan"), true);
+    });
+    row("move past the end", [](SolutionTree *view) { return view->moveNode(folder, 3, 0); });
+    row("move from before the start",
+        [](SolutionTree *view) { return view->moveNode(folder, 0, -1); });
+}
+
+void TestProjects::refusedViewOperations()
+{
+    QFETCH(ViewOperation, operation);
+    SolutionTree *view = m_workbench->solutionTree();
+    QVERIFY(open(QStringLiteral("P")));
+    QVERIFY(view->addNode(QStringLiteral("P"), nodeInfo(QStringLiteral("Watch List")), 0));
+    for (const char *name : {"Motor", "Pump", "Valve"}) {
+        const QString path = folder + QLatin1Char('.') + QLatin1String(name);
+        const QVariantMap data{{QStringLiteral("isWatchList"), true},
+                               {QStringLiteral("FileName"), path}};
+        QVERIFY(view->addNode(folder, nodeInfo(QLatin1String(name), data), 0));
+    }
+
+    QVERIFY(!operation(view));
+    QCOMPARE(view->childNodes(folder).join(QLatin1Char(' ')), QStringLiteral("Motor Pump Valve"));
+    QCOMPARE(view->childNodes(QString()), QStringList{QStringLiteral("P")});
+}
+
+void TestProjects::toolWindowRemovalTakesOnlyItsWindows()
+{
+    ToolWindowManager *manager = m_workbench->toolWindows();
+    const auto add = [manager](const QString &id) -> QWidget * {
+        auto widget = std::make_unique<QWidget>();
+        if (!manager->addToolWindow(Qt::BottomDockWidgetArea, widget.get(), id, id, false, {}, {}))
+            return nullptr;
+        return widget.release();
+    };
+    QPointer<QWidget> pump = add(QStringLiteral("watchlist.Pump"));
+    QPointer<QWidget> fan = add(QStringLiteral("watchlist.Fan"));
+    QPointer<QDockWidget> pumpDock = manager->dockWidget(QStringLiteral("watchlist.Pump"));
+    const QStringList before = manager->toolWindowIds();
+
+    manager->removeToolWindow(nullptr);
+    QWidget stranger;
+    manager->removeToolWindow(&stranger);
+    QCOMPARE(manager->toolWindowIds(), before);
+
+    manager->removeToolWindow(pump);
+    QVERIFY(!pump);
+    QVERIFY(!pumpDock);
+    QVERIFY(fan);
+    QVERIFY(!manager->toolWindowIds().contains(QStringLiteral("watchlist.Pump")));
+    QVERIFY(add(QStringLiteral("watchlist.Pump")));
+
+    const QStringList hostIds = manager->toolWindowIds().filter(QStringLiteral("orvane."));
+    QVERIFY(hostIds.contains(QStringLiteral("orvane.CompileOutPut")));
+    manager->removeForeignToolWindows();
+    QVERIFY(!fan);
+    QCOMPARE(manager->toolWindowIds(), hostIds);
 }
 
 void TestProjects::closeAnnouncesBeforeDropping()
@@ -298,9 +226,6 @@ void TestProjects::closeAnnouncesBeforeDropping()
     for (const char *name : {"Alpha", "Beta", "Gamma"})
         QVERIFY(open(QLatin1String(name)));
     m_workbench->setCurrentProject(QStringLiteral("Beta"));
-    m_workbench->closeProject(QStringLiteral("Alpha"));
-    QCOMPARE(m_workbench->currentProject(), QStringLiteral("Beta"));
-
     Solution::View *view = m_workbench->solutionTree();
     QString cookieAtSignal;
     bool nodeAtSignal = false;
@@ -313,7 +238,11 @@ void TestProjects::closeAnnouncesBeforeDropping()
     });
     QSignalSpy current(m_workbench.get(), &Workbench::currentProjectChanged);
 
-    // The project made current before Beta becomes current again.
+    // A project closed in the background is current while it is announced;
+    // the project current before is current again afterwards.
+    m_workbench->closeProject(QStringLiteral("Alpha"));
+    QCOMPARE(cookieAtSignal, QStringLiteral("Alpha"));
+    QCOMPARE(m_workbench->currentProject(), QStringLiteral("Beta"));
     m_workbench->closeProject(QStringLiteral("Beta"));
     QCOMPARE(cookieAtSignal, QStringLiteral("Beta"));
     QVERIFY(nodeAtSignal);
@@ -372,27 +301,34 @@ void TestProjects::symbolsFollowTheCurrentProject()
 void TestProjects::refusedOpen_data()
 {
     QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QJsonValue>("device");
     QTest::addColumn<QString>("message");
-    const QByteArray beta = projectJson(QStringLiteral("Beta"), QStringLiteral("DEMO-FX"), {});
-    QTest::newRow("duplicate name")
-        << "other.wlproj" << projectJson(QStringLiteral("Alpha"), QStringLiteral("DEMO-FX"), {})
-        << "a project named \"Alpha\" is already open.";
+
+    QTest::newRow("duplicate name") << "other.wlproj" << "Alpha" << QJsonValue(QStringLiteral("DEMO-FX"))
+                                    << "a project named \"Alpha\" is already open.";
     QTest::newRow("unknown device")
-        << "beta.wlproj" << projectJson(QStringLiteral("Beta"), QStringLiteral("NO-SUCH-PLC"), {})
+        << "beta.wlproj" << "Beta" << QJsonValue(QStringLiteral("NO-SUCH-PLC"))
         << "its device \"NO-SUCH-PLC\" is not one this workbench knows";
-    QTest::newRow("no device") << "beta.wlproj" << projectJson(QStringLiteral("Beta"), {}, {})
+    QTest::newRow("no device") << "beta.wlproj" << "Beta" << QJsonValue(QJsonValue::Undefined)
                                << "it names no device";
-    QTest::newRow("truncated JSON") << "broken.wlproj" << beta.left(40) << "broken.wlproj";
+    QTest::newRow("empty device") << "beta.wlproj" << "Beta" << QJsonValue(QStringLiteral(""))
+                                  << "it names no device";
+    QTest::newRow("truncated JSON") << "broken.wlproj" << "Beta" << QJsonValue() << "broken.wlproj";
 }
 
 void TestProjects::refusedOpen()
 {
     QFETCH(QString, fileName);
-    QFETCH(QByteArray, content);
+    QFETCH(QString, name);
+    QFETCH(QJsonValue, device);
     QFETCH(QString, message);
     QVERIFY(open(QStringLiteral("Alpha")));
-    const QString path = writeFile(m_dir, fileName, content);
+    const QString path = write(fileName, name, device);
+    if (device.isNull()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(40));
+    }
     QSignalSpy opened(m_workbench->solutionTree(), &Solution::View::projectOpened);
     QSignalSpy changed(m_workbench.get(), &Workbench::projectsChanged);
 
@@ -407,27 +343,5 @@ void TestProjects::refusedOpen()
     QVERIFY(!SafeAccore("Beta", false));
 }
 
-// Runs every suite, or only the one named by the first argument, which then
-// takes the remaining arguments (test functions, options).
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    TestServices services;
-    TestSolutionTree tree;
-    TestToolWindows toolWindows;
-    TestProjects projects;
-    const QList<QObject *> suites{&services, &tree, &toolWindows, &projects};
-
-    for (QObject *suite : suites) {
-        if (argc > 1 && std::strcmp(argv[1], suite->metaObject()->className()) == 0) {
-            argv[1] = argv[0];
-            return QTest::qExec(suite, argc - 1, argv + 1);
-        }
-    }
-    int status = 0;
-    for (QObject *suite : suites)
-        status |= QTest::qExec(suite, argc, argv);
-    return status;
-}
-
+QTEST_MAIN(TestProjects)
 #include "tst_workbench.moc"
