@@ -128,6 +128,9 @@ bool TestProjects::open(const QString &name)
 void TestProjects::registryIsWeak()
 {
     QCOMPARE(Application::published(), m_workbench->application());
+    // Nodes a plug-in added at the top outlive no project and crash nothing.
+    QVERIFY(m_workbench->solutionTree()->addNode(QString(), nodeInfo(QStringLiteral("Tools")), 0));
+    QVERIFY(m_workbench->solutionTree()->addNode(QString(), nodeInfo(QStringLiteral("Help")), 0));
     m_workbench.reset();
     QVERIFY(!qApp->property("IApplication").isValid());
 

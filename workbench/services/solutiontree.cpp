@@ -146,7 +146,9 @@ SolutionTree::~SolutionTree()
         delete m_tree;
     } else {
         // The window owns the tree and may delete it later, after the index of its projects.
-        for (Node *project : qAsConst(m_projects))
+        // Each detach removes its node from the index: walk a copy.
+        const QList<Node *> projects = m_projects.values();
+        for (Node *project : projects)
             project->detach();
     }
 }
