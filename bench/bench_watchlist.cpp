@@ -418,6 +418,7 @@ void benchOpeningProject(Workbench &workbench)
     }
     std::printf("open 100,000 lists / floor: target <= 3x: %s\n", verdict(withinFloor));
     workbench.unloadPlugins();
+}
 
 // Heap bytes in use, to compare what two trees keep per row.
 qint64 heapInUse()
