@@ -102,8 +102,9 @@ void TestProjectModel::refusals_data()
         << "There is no watch list named \"Mixer\"." << unchanged;
     QTest::newRow("rename to dotted") << "rename" << "Pump" << "P.1"
         << "The watch list name \"P.1\" must not contain \".\"." << unchanged;
-    QTest::newRow("rename to duplicate") << "rename" << "Pump" << "Fan"
-        << "A watch list named \"Fan\" already exists." << unchanged;
+    QTest::newRow("rename to duplicate") << "rename" << "Valve" << "Pump"
+        << "A watch list named \"Pump\" already exists." << unchanged;
+    QTest::newRow("rename") << "rename" << "Fan" << "Mixer" << "" << names("Pump,Mixer,Valve");
     QTest::newRow("remove unknown") << "remove" << "Mixer" << ""
         << "There is no watch list named \"Mixer\"." << unchanged;
     // clang-format on
