@@ -20,11 +20,11 @@
         <translation>没有打开的项目。</translation>
     </message>
     <message>
-        <source>"%1" is not a symbol of project %2.</source>
+        <source>&quot;%1&quot; is not a symbol of project %2.</source>
         <translation>“%1”不是项目 %2 的符号。</translation>
     </message>
     <message>
-        <source>"%1" has no references.</source>
+        <source>&quot;%1&quot; has no references.</source>
         <translation>“%1”没有引用。</translation>
     </message>
 </context>
@@ -58,76 +58,16 @@
         <translation>其中没有 JSON 对象。</translation>
     </message>
     <message>
-        <source>The project file "%1" cannot be written: %2.</source>
+        <source>The project file &quot;%1&quot; cannot be written: %2.</source>
         <translation>无法写入项目文件“%1”：%2。</translation>
-    </message>
-    <message>
-        <source>The member "%1"%2 is not a text.</source>
-        <translation>成员“%1”%2不是文本。</translation>
-    </message>
-    <message>
-        <source>The member "%1"%2 is not a list.</source>
-        <translation>成员“%1”%2不是列表。</translation>
-    </message>
-    <message>
-        <source>It is not a watch-list workbench project (the member "format" is not "%1").</source>
-        <translation>这不是监视列表工作台项目（成员“format”不是“%1”）。</translation>
-    </message>
-    <message>
-        <source>The member "version" is missing or not a number.</source>
-        <translation>成员“version”缺失或不是数字。</translation>
-    </message>
-    <message>
-        <source>Version %1 is not supported; this workbench reads version %2.</source>
-        <translation>不支持版本 %1；本工作台读取版本 %2。</translation>
-    </message>
-    <message>
-        <source>The project has no name.</source>
-        <translation>项目没有名称。</translation>
-    </message>
-    <message>
-        <source>The project name "%1" must not contain ".".</source>
-        <translation>项目名称“%1”不能包含“.”。</translation>
     </message>
     <message>
         <source> of symbol %1</source>
         <translation>（符号 %1）</translation>
     </message>
     <message>
-        <source>Symbol %1 is not an object.</source>
-        <translation>符号 %1 不是对象。</translation>
-    </message>
-    <message>
-        <source>Symbol %1 has no name.</source>
-        <translation>符号 %1 没有名称。</translation>
-    </message>
-    <message>
-        <source>Reference %1 of symbol "%2" is not a text.</source>
-        <translation>符号“%2”的引用 %1 不是文本。</translation>
-    </message>
-    <message>
-        <source>The member "softComponents" is not an object.</source>
-        <translation>成员“softComponents”不是对象。</translation>
-    </message>
-    <message>
-        <source>The comment of "%1" is not a text.</source>
-        <translation>“%1”的注释不是文本。</translation>
-    </message>
-    <message>
         <source> of watch list %1</source>
         <translation>（监视列表 %1）</translation>
-    </message>
-    <message>
-        <source>Watch list %1 is not an object.</source>
-        <translation>监视列表 %1 不是对象。</translation>
-    </message>
-    <message>
-        <source>Watch list %1: %2</source>
-        <translation>监视列表 %1：%2</translation>
-    </message>
-    <message>
-        <source>Entry %1 of watch list "%2" is not a text.</source>
-        <translation>监视列表“%2”的条目 %1 不是文本。</translation>
     </message>
     <message>
         <source>It is not a regular file.</source>
@@ -136,10 +76,6 @@
     <message>
         <source>It is %1 bytes long, more than the %2 a project file may have.</source>
         <translation>它有 %1 字节，超过了项目文件所允许的 %2。</translation>
-    </message>
-    <message>
-        <source>The version %1 is not a whole number; this workbench reads version %2.</source>
-        <translation>版本 %1 不是整数；本工作台读取版本 %2。</translation>
     </message>
 </context>
 <context>
@@ -174,6 +110,73 @@
     <message>
         <source>Open Project</source>
         <translation>打开项目</translation>
+    </message>
+</context>
+<context>
+    <name>Reader</name>
+    <message>
+        <source>The member &quot;%1&quot;%2 is not a text.</source>
+        <translation>成员“%1”%2不是文本。</translation>
+    </message>
+    <message>
+        <source>The member &quot;%1&quot;%2 is not a list.</source>
+        <translation>成员“%1”%2不是列表。</translation>
+    </message>
+    <message>
+        <source>It is not a watch-list workbench project (the member &quot;format&quot; is not &quot;%1&quot;).</source>
+        <translation>这不是监视列表工作台项目（成员“format”不是“%1”）。</translation>
+    </message>
+    <message>
+        <source>The member &quot;version&quot; is missing or not a number.</source>
+        <translation>成员“version”缺失或不是数字。</translation>
+    </message>
+    <message>
+        <source>The version %1 is not a whole number; this workbench reads version %2.</source>
+        <translation>版本 %1 不是整数；本工作台读取版本 %2。</translation>
+    </message>
+    <message>
+        <source>Version %1 is not supported; this workbench reads version %2.</source>
+        <translation>不支持版本 %1；本工作台读取版本 %2。</translation>
+    </message>
+    <message>
+        <source>The project has no name.</source>
+        <translation>项目没有名称。</translation>
+    </message>
+    <message>
+        <source>The project name &quot;%1&quot; must not contain &quot;.&quot;.</source>
+        <translation>项目名称“%1”不能包含“.”。</translation>
+    </message>
+    <message>
+        <source>Symbol %1 is not an object.</source>
+        <translation>符号 %1 不是对象。</translation>
+    </message>
+    <message>
+        <source>Symbol %1 has no name.</source>
+        <translation>符号 %1 没有名称。</translation>
+    </message>
+    <message>
+        <source>Reference %1 of symbol &quot;%2&quot; is not a text.</source>
+        <translation>符号“%2”的引用 %1 不是文本。</translation>
+    </message>
+    <message>
+        <source>The member &quot;softComponents&quot; is not an object.</source>
+        <translation>成员“softComponents”不是对象。</translation>
+    </message>
+    <message>
+        <source>The comment of &quot;%1&quot; is not a text.</source>
+        <translation>“%1”的注释不是文本。</translation>
+    </message>
+    <message>
+        <source>Watch list %1 is not an object.</source>
+        <translation>监视列表 %1 不是对象。</translation>
+    </message>
+    <message>
+        <source>Entry %1 of watch list &quot;%2&quot; is not a text.</source>
+        <translation>监视列表“%2”的条目 %1 不是文本。</translation>
+    </message>
+    <message>
+        <source>Watch list %1: %2</source>
+        <translation>监视列表 %1：%2</translation>
     </message>
 </context>
 <context>
@@ -256,11 +259,11 @@
         <translation>监视列表需要名称。</translation>
     </message>
     <message>
-        <source>The watch list name "%1" must not contain ".".</source>
+        <source>The watch list name &quot;%1&quot; must not contain &quot;.&quot;.</source>
         <translation>监视列表名称“%1”不能包含“.”。</translation>
     </message>
     <message>
-        <source>There is no watch list named "%1".</source>
+        <source>There is no watch list named &quot;%1&quot;.</source>
         <translation>没有名为“%1”的监视列表。</translation>
     </message>
     <message>
@@ -268,11 +271,11 @@
         <translation>只能向监视列表中添加监视列表。</translation>
     </message>
     <message>
-        <source>The watch list "%1" is already there.</source>
+        <source>The watch list &quot;%1&quot; is already there.</source>
         <translation>监视列表“%1”已存在。</translation>
     </message>
     <message>
-        <source>A watch list named "%1" already exists.</source>
+        <source>A watch list named &quot;%1&quot; already exists.</source>
         <translation>名为“%1”的监视列表已存在。</translation>
     </message>
     <message>
@@ -287,27 +290,27 @@
         <translation>监视列表工作台</translation>
     </message>
     <message>
-        <source>Double-click a watch list in the solution tree to open it, or right-click the "Watch List" folder to add one.</source>
+        <source>Double-click a watch list in the solution tree to open it, or right-click the &quot;Watch List&quot; folder to add one.</source>
         <translation>在解决方案树中双击监视列表将其打开，或右键单击“监视列表”文件夹添加新的监视列表。</translation>
     </message>
     <message>
-        <source>The project file "%1" cannot be opened: %2</source>
+        <source>The project file &quot;%1&quot; cannot be opened: %2</source>
         <translation>无法打开项目文件“%1”：%2</translation>
     </message>
     <message>
-        <source>a project named "%1" is already open.</source>
+        <source>a project named &quot;%1&quot; is already open.</source>
         <translation>名为“%1”的项目已经打开。</translation>
     </message>
     <message>
-        <source>it names no device (the member "device" is missing or empty).</source>
+        <source>it names no device (the member &quot;device&quot; is missing or empty).</source>
         <translation>其中没有指定设备（成员“device”缺失或为空）。</translation>
     </message>
     <message>
-        <source>its device "%1" is not one this workbench knows (%2).</source>
+        <source>its device &quot;%1&quot; is not one this workbench knows (%2).</source>
         <translation>本工作台不认识其设备“%1”（已知设备：%2）。</translation>
     </message>
     <message>
-        <source>No project named "%1" is open.</source>
+        <source>No project named &quot;%1&quot; is open.</source>
         <translation>没有打开名为“%1”的项目。</translation>
     </message>
     <message>
@@ -319,7 +322,7 @@
         <translation>%1 不是 Qt 插件。</translation>
     </message>
     <message>
-        <source>%1 is not a watch-list host plug-in (IID "%2", expected "%3").</source>
+        <source>%1 is not a watch-list host plug-in (IID &quot;%2&quot;, expected &quot;%3&quot;).</source>
         <translation>%1 不是监视列表宿主插件（IID 为“%2”，应为“%3”）。</translation>
     </message>
     <message>
@@ -333,6 +336,22 @@
     <message>
         <source>%1 failed to initialise.</source>
         <translation>%1 初始化失败。</translation>
+    </message>
+    <message>
+        <source>The watch list &quot;%1&quot; is no longer in the current project.</source>
+        <translation>监视列表“%1”已不在当前项目中。</translation>
+    </message>
+    <message>
+        <source>No watch-list service is loaded.</source>
+        <translation>未加载监视列表服务。</translation>
+    </message>
+    <message>
+        <source>The watch list &quot;%1&quot; refused the entry.</source>
+        <translation>监视列表“%1”拒绝了该条目。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was not added: %2</source>
+        <translation>“%1”未添加：%2</translation>
     </message>
 </context>
 <context>
@@ -470,7 +489,7 @@
         <translation>关闭项目</translation>
     </message>
     <message>
-        <source>The project "%1" has changes that are not saved. Save them?</source>
+        <source>The project &quot;%1&quot; has changes that are not saved. Save them?</source>
         <translation>项目“%1”有未保存的更改。是否保存？</translation>
     </message>
 </context>
