@@ -18,6 +18,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
 const int refreshInterval = 200;
@@ -38,21 +40,23 @@ const char projectNameProperty[] = "projectName";
 class ProjectNameWatch : public QObject
 {
 public:
-    explicit ProjectNameWatch(VarTreeWidget *tree)
+    ProjectNameWatch(VarTreeWidget *tree, std::function<void()> changed)
         : QObject(tree)
         , tree(tree)
+        , changed(std::move(changed))
     {}
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == tree && event->type() == QEvent::DynamicPropertyChange &&
             static_cast<QDynamicPropertyChangeEvent *>(event)->propertyName() == projectNameProperty)
-            tree->resetTree();
+            changed();
         return false;
     }
 
 private:
     VarTreeWidget *tree;
+    std::function<void()> changed;
 };
 
 QString projectNameCookie()
@@ -115,7 +119,8 @@ public:
     bool isWatching() const { return watchEnabled && isOnline(); }
     // A window showing one project's list names it in the tree's dynamic
     // property, so that no operation beyond the tree's own is needed.
-    QString ownProject() const { return q->property(projectNameProperty).toString(); }
+    // Kept from the property as it changes: every row's pass asks for it.
+    QString ownProject() const { return projectName; }
     QString currentProject() const
     {
         const QString own = ownProject();
@@ -144,6 +149,7 @@ public:
     // rows of the layout the paging is about to replace.
     QTimer scrollRefresh;
     QPointer<Transfer> transfer;
+    QString projectName;
     bool watchEnabled = true;
     bool settingNames = false;
     std::vector<uint8_t> buffer;
@@ -426,7 +432,10 @@ VarTreeWidget::VarTreeWidget(QWidget *parent)
                     resetTree();
             });
     }
-    installEventFilter(new ProjectNameWatch(this));
+    installEventFilter(new ProjectNameWatch(this, [this] {
+        d->projectName = property(projectNameProperty).toString();
+        resetTree();
+    }));
 }
 
 VarTreeWidget::~VarTreeWidget()
