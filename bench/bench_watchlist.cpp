@@ -8,7 +8,8 @@
 #include "devicecatalog.h"
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
-#include "simulatedtransfer.h"
+#include "controllertransfer.h"
+#include "simulatedcontroller.h"
 #include "vartreewidget.h"
 #include "watchlistmodel.h"
 #include "watchlistobject.h"
@@ -623,8 +624,8 @@ void benchRefresh(Workbench &workbench)
     workbench.transfer()->setOnline(true);
     // The simulated controller steps every symbol on its own timer; that is the
     // workbench's cost, not the tree's, and stays out of these figures.
-    const int stepInterval = workbench.transfer()->interval();
-    workbench.transfer()->setInterval(24 * 3600 * 1000);
+    const int stepInterval = workbench.transfer()->simulation()->interval();
+    workbench.transfer()->simulation()->setInterval(24 * 3600 * 1000);
     std::printf("\nRefreshing a screen of rows named by symbols, shown and online\n");
     std::printf("%12s %14s %14s\n", "symbols", "tick ms", "reset ms");
     double tick[2] = {};
@@ -665,7 +666,7 @@ void benchRefresh(Workbench &workbench)
     std::printf("reset with 1,000,000 symbols / with 1,000: %.2fx (target <= 1.5x: %s)\n",
                 reset[1] / reset[0], verdict(reset[1] <= 1.5 * reset[0]));
     project->setSymbols({});
-    workbench.transfer()->setInterval(stepInterval);
+    workbench.transfer()->simulation()->setInterval(stepInterval);
     workbench.transfer()->setOnline(false);
     benchList(name)->setVariables({});
 }

@@ -7,6 +7,8 @@ PACKAGES=(
     qtbase5-dev
     qttools5-dev
     qttools5-dev-tools
+    libqt5serialbus5-dev
+    python3-pymodbus
     fonts-dejavu-core
     fonts-wqy-microhei
 )

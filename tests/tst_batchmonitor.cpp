@@ -6,7 +6,7 @@
 #include "batchmonotordlg.h"
 #include "cookies.h"
 #include "devicecatalog.h"
-#include "simulatedtransfer.h"
+#include "controllertransfer.h"
 #include "vartreewidget.h"
 #include "watchlistobject.h"
 #include "watchlistwidget.h"

@@ -5,7 +5,8 @@
 #include "objectregistry.h"
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
-#include "simulatedtransfer.h"
+#include "controllertransfer.h"
+#include "simulatedcontroller.h"
 #include "softcomponentmodel.h"
 #include "vartreewidget.h"
 
@@ -89,7 +90,7 @@ private slots:
 private:
     std::unique_ptr<Application> m_application;
     Cookies *m_cookies = nullptr;
-    SimulatedTransfer *m_transfer = nullptr;
+    ControllerTransfer *m_transfer = nullptr;
     std::unique_ptr<VarTreeWidget> m_tree;
 };
 
@@ -97,8 +98,8 @@ void tst_VarTree::initTestCase()
 {
     m_application = std::make_unique<Application>(nullptr);
     m_cookies = new Cookies(m_application.get());
-    m_transfer = new SimulatedTransfer(m_application.get());
-    m_transfer->setInterval(24 * 3600 * 1000); // values change only when a test writes them
+    m_transfer = new ControllerTransfer(m_application.get());
+    m_transfer->simulation()->setInterval(24 * 3600 * 1000); // values change only when a test writes them
     m_application->objectRegistry()->insert(m_cookies);
     m_application->objectRegistry()->insert(m_transfer);
     m_application->publish();

@@ -7,7 +7,7 @@
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
 #include "projectundostacks.h"
-#include "simulatedtransfer.h"
+#include "controllertransfer.h"
 #include "softcomponentmodel.h"
 #include "symbolsynchrinizer.h"
 #include "vartreewidget.h"

@@ -73,6 +73,36 @@ bool readArea(const QJsonObject &object, ac::JapanMemLayout *layout, QString *pr
     return true;
 }
 
+bool readDescription(const QString &deviceName, QByteArray *description, QString *error)
+{
+    QFile file(resourceDir + QLatin1Char('/') + deviceName + suffix);
+    if (!deviceNames().contains(deviceName)) {
+        if (error)
+            *error = QStringLiteral("Unknown device \"") + deviceName + QStringLiteral("\".");
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Device \"") + deviceName +
+                     QStringLiteral("\": the description cannot be read.");
+        return false;
+    }
+    *description = file.readAll();
+    return true;
+}
+
+const QString modbusKey = QStringLiteral("modbus");
+
+bool highWordFirst(const QJsonObject &root, bool *high, QString *problem)
+{
+    const QJsonValue order = root.value(modbusKey).toObject().value(QStringLiteral("wordOrder"));
+    *high = order == QLatin1String("highWordFirst");
+    if (order.isUndefined() || *high || order == QLatin1String("lowWordFirst"))
+        return true;
+    *problem = QStringLiteral("the word order is neither lowWordFirst nor highWordFirst");
+    return false;
+}
+
 } // namespace
 
 QStringList deviceNames()
@@ -87,19 +117,10 @@ QStringList deviceNames()
 
 std::unique_ptr<ac::DeviceMemory> create(const QString &deviceName, QString *error)
 {
-    if (!deviceNames().contains(deviceName)) {
-        if (error)
-            *error = QStringLiteral("Unknown device \"") + deviceName + QStringLiteral("\".");
+    QByteArray description;
+    if (!readDescription(deviceName, &description, error))
         return nullptr;
-    }
-    QFile file(resourceDir + QLatin1Char('/') + deviceName + suffix);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Device \"") + deviceName +
-                     QStringLiteral("\": the description cannot be read.");
-        return nullptr;
-    }
-    auto memory = parse(file.readAll(), error);
+    auto memory = parse(description, error);
     if (memory && QString::fromStdString(memory->deviceName()) != deviceName) {
         if (error)
             *error = QStringLiteral("Device \"") + deviceName +
@@ -150,9 +171,75 @@ std::unique_ptr<ac::DeviceMemory> parse(const QByteArray &description, QString *
                           QStringLiteral(" is listed twice"));
         layouts.push_back(std::move(layout));
     }
+    bool high = false;
+    QString problem;
+    if (!highWordFirst(root, &high, &problem))
+        return broken(problem);
     if (error)
         error->clear();
-    return std::make_unique<ac::DeviceMemory>(deviceName.toStdString(), std::move(layouts));
+    auto memory = std::make_unique<ac::DeviceMemory>(deviceName.toStdString(), std::move(layouts));
+    memory->setHighWordFirst(high);
+    return memory;
+}
+
+bool modbusMap(const QString &deviceName, ModbusMap *map, QString *error)
+{
+    QByteArray description;
+    return readDescription(deviceName, &description, error) &&
+           parseModbusMap(description, map, error);
+}
+
+bool parseModbusMap(const QByteArray &description, ModbusMap *map, QString *error)
+{
+    map->clear();
+    QString problem;
+    const auto memory = parse(description, &problem);
+    const auto broken = [&](const QString &what) {
+        if (error)
+            *error = problem.isEmpty() ? what : problem;
+        map->clear();
+        return false;
+    };
+    if (!memory)
+        return broken(problem);
+    const QString device = QString::fromStdString(memory->deviceName());
+    const QJsonValue modbus = QJsonDocument::fromJson(description).object().value(modbusKey);
+    if (modbus.isUndefined())
+        return true;
+    const auto fail = [&](const QString &what) {
+        return broken(QStringLiteral("Device \"") + device + QStringLiteral("\": Modbus map: ") +
+                      what + QLatin1Char('.'));
+    };
+    const QJsonValue areas = modbus.toObject().value(QStringLiteral("areas"));
+    if (!modbus.isObject() || !areas.isObject())
+        return fail(QStringLiteral("no object of areas"));
+    static const QHash<QString, ModbusArea::Table> tables{
+        {QStringLiteral("coils"), ModbusArea::Coils},
+        {QStringLiteral("discreteInputs"), ModbusArea::DiscreteInputs},
+        {QStringLiteral("holdingRegisters"), ModbusArea::HoldingRegisters},
+        {QStringLiteral("inputRegisters"), ModbusArea::InputRegisters},
+    };
+    const QJsonObject entries = areas.toObject();
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        const ac::JapanMemLayout layout = memory->japanMemLayout(it.key().toStdString());
+        if (layout.name.empty())
+            return fail(QStringLiteral("no area ") + it.key());
+        const QJsonObject entry = it.value().toObject();
+        const auto table = tables.constFind(entry.value(QStringLiteral("table")).toString());
+        if (table == tables.constEnd())
+            return fail(QStringLiteral("area ") + it.key() + QStringLiteral(" names no table"));
+        const bool bitTable = *table == ModbusArea::Coils || *table == ModbusArea::DiscreteInputs;
+        if (bitTable != (layout.elementSize == 0)) {
+            return fail(QStringLiteral("area ") + it.key() +
+                        QStringLiteral(": bits go to coils or discrete inputs, words to registers"));
+        }
+        uint32_t offset = 0;
+        if (!readUnsigned(entry, QStringLiteral("offset"), &offset) || offset > 65535)
+            return fail(QStringLiteral("area ") + it.key() +
+                        QStringLiteral(": the offset is not a number from 0 to 65535"));
+        map->insert(it.key(), ModbusArea{*table, quint16(offset)});
+    }
+    return true;
 }
 
 } // namespace DeviceCatalog

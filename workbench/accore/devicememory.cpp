@@ -81,6 +81,18 @@ bool isWordArea(const JapanMemLayout &layout)
     return layout.elementSize != 0;
 }
 
+// Reverses the order of the 2-byte words of a multi-word value, which turns
+// the device's high-word-first order into the low-word-first one the rest of
+// the memory's users decode, and back.
+void swapWords(std::vector<uint8_t> *bytes)
+{
+    const size_t words = bytes->size() / 2;
+    for (size_t i = 0; i < words / 2; ++i) {
+        std::swap((*bytes)[2 * i], (*bytes)[2 * (words - 1 - i)]);
+        std::swap((*bytes)[2 * i + 1], (*bytes)[2 * (words - 1 - i) + 1]);
+    }
+}
+
 } // namespace
 
 DeviceMemory::DeviceMemory(std::string deviceName, std::vector<JapanMemLayout> areas)
@@ -218,6 +230,8 @@ bool DeviceMemory::read(const HeapAddress &address, std::vector<uint8_t> *bytes)
     }
     if (isBit)
         (*bytes)[0] = ((*bytes)[0] >> address.bitOffset) & 1u;
+    else if (hasWordOrder(address))
+        swapWords(bytes);
     return true;
 }
 
@@ -244,12 +258,19 @@ bool DeviceMemory::write(const HeapAddress &address, const std::vector<uint8_t> 
             byte &= uint8_t(~mask);
         return true;
     }
+    std::vector<uint8_t> ordered;
+    const std::vector<uint8_t> *source = &bytes;
+    if (hasWordOrder(address)) {
+        ordered = bytes;
+        swapWords(&ordered);
+        source = &ordered;
+    }
     uint64_t offset = address.byteOffset;
     while (offset < end) {
         const uint64_t chunk = std::min(end - offset, pageSize - offset % pageSize);
         std::memcpy(
             byteAt(m_pages[address.area], m_layouts[address.area].byteSize, uint32_t(offset)),
-            bytes.data() + (offset - address.byteOffset),
+            source->data() + (offset - address.byteOffset),
             size_t(chunk));
         offset += chunk;
     }
@@ -268,6 +289,22 @@ uint8_t *DeviceMemory::areaData(uint32_t area)
 uint32_t DeviceMemory::areaCount() const
 {
     return uint32_t(m_layouts.size());
+}
+
+void DeviceMemory::setHighWordFirst(bool highWordFirst)
+{
+    m_highWordFirst = highWordFirst;
+}
+
+bool DeviceMemory::isHighWordFirst() const
+{
+    return m_highWordFirst;
+}
+
+bool DeviceMemory::hasWordOrder(const HeapAddress &address) const
+{
+    return m_highWordFirst && address.bitOffset == ~0u && m_layouts[address.area].elementSize == 2 &&
+           (address.byteLength == 4 || address.byteLength == 8);
 }
 
 } // namespace ac

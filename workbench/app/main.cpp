@@ -1,5 +1,5 @@
 #include "plainmessagebox.h"
-#include "simulatedtransfer.h"
+#include "controllertransfer.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
 #include "workbench.h"
@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -84,17 +85,31 @@ int main(int argc, char *argv[])
     parser.addOption(screenshotOption);
     parser.addOption(languageOption);
     parser.addOption(activateOption);
+    const QCommandLineOption connectOption(
+        QStringLiteral("connect"),
+        QStringLiteral("Go online with this controller for the current project: "
+                       "modbus-tcp://HOST:PORT?unit=N (also &interval=MS&timeout=MS) or simulated."),
+        QStringLiteral("url"));
     parser.addOption(onlineOption);
+    parser.addOption(connectOption);
     parser.process(app);
+
+    ControllerSettings controller;
+    QString error;
+    if (parser.isSet(connectOption) &&
+        !ControllerSettings::fromUrl(parser.value(connectOption), &controller, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
 
     Workbench::setLanguage(parser.value(languageOption));
     QSettings settings;
     Workbench workbench;
     WorkbenchMenus menus(&workbench, &settings);
     menus.applySettings();
+    menus.setInteractive(!parser.isSet(screenshotOption));
 
     QMainWindow *window = workbench.mainWindow();
-    QString error;
     if (!workbench.loadPlugin(parser.value(pluginOption), &error)) {
         if (parser.isSet(screenshotOption)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
@@ -116,12 +131,31 @@ int main(int argc, char *argv[])
     if (QDockWidget *output =
             workbench.toolWindows()->dockWidget(QStringLiteral("orvane.CompileOutPut")))
         window->resizeDocks({output}, {window->height() / 2}, Qt::Vertical);
-    if (parser.isSet(onlineOption))
-        workbench.transfer()->setOnline(true);
+    ControllerTransfer *transfer = workbench.transfer();
+    if (parser.isSet(connectOption))
+        transfer->setSettings(controller, workbench.currentProject());
+    if (parser.isSet(onlineOption) || parser.isSet(connectOption))
+        transfer->setOnline(true);
     for (const QString &path : parser.values(activateOption))
         workbench.solutionTree()->activate(path);
-    if (parser.isSet(screenshotOption))
-        saveScreenshot(window, parser.value(screenshotOption));
+    if (parser.isSet(screenshotOption)) {
+        const QString path = parser.value(screenshotOption);
+        if (controller.backend == ControllerSettings::Simulated) {
+            saveScreenshot(window, path);
+        } else {
+            // A device answers when it answers: the picture waits for its first values.
+            auto first = std::make_shared<QMetaObject::Connection>();
+            *first = QObject::connect(transfer, &ControllerTransfer::refreshed, window, [=] {
+                QObject::disconnect(*first);
+                saveScreenshot(window, path);
+            });
+            QObject::connect(transfer, &ControllerTransfer::connectionFailed, window,
+                             [](const QString &message) {
+                                 std::fprintf(stderr, "%s\n", qPrintable(message));
+                                 QCoreApplication::exit(1);
+                             });
+        }
+    }
 
     const int result = QApplication::exec();
     workbench.unloadPlugins();

@@ -3,7 +3,8 @@
 #include "cookies.h"
 #include "plainmessagebox.h"
 #include "projectundostacks.h"
-#include "simulatedtransfer.h"
+#include "connectdialog.h"
+#include "controllertransfer.h"
 #include "workbench.h"
 
 #include <QAction>
@@ -18,6 +19,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
+#include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <QUndoGroup>
 #include <QVBoxLayout>
@@ -62,13 +65,31 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
     edit->addAction(redo);
 
     QMenu *controller = bar->addMenu(tr("&Controller"));
+    m_connectAction = controller->addAction(tr("&Connect..."), this, &WorkbenchMenus::connectController);
     m_onlineAction = controller->addAction(tr("&Online"));
     m_onlineAction->setCheckable(true);
-    SimulatedTransfer *transfer = workbench->transfer();
-    connect(m_onlineAction, &QAction::toggled, transfer, [transfer](bool online) {
+    ControllerTransfer *transfer = workbench->transfer();
+    connect(m_onlineAction, &QAction::toggled, transfer, [this, transfer](bool online) {
+        if (online && !transfer->isOnline())
+            this->window()->statusBar()->showMessage(
+                tr("Connecting to %1...").arg(transfer->settings().describe()));
         transfer->setOnline(online);
     });
-    connect(transfer, &Transfer::onlineState, m_onlineAction, &QAction::setChecked);
+    connect(transfer, &Transfer::onlineState, this, [this, transfer](bool online) {
+        const QSignalBlocker blocker(m_onlineAction);
+        m_onlineAction->setChecked(online);
+        this->window()->statusBar()->showMessage(
+            online ? tr("Online with %1").arg(transfer->settings().describe()) : tr("Offline"));
+    });
+    connect(transfer, &ControllerTransfer::connectionFailed, this, [this](const QString &message) {
+        {
+            const QSignalBlocker blocker(m_onlineAction);
+            m_onlineAction->setChecked(false);
+        }
+        this->window()->statusBar()->showMessage(message);
+        if (m_interactive)
+            showError(tr("Controller"), message);
+    });
 
     QMenu *settingsMenu = bar->addMenu(tr("&Settings"));
     m_batchMonitorAction = settingsMenu->addAction(tr("&Batch Monitor in Watch Lists"));
@@ -239,9 +260,33 @@ bool WorkbenchMenus::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void WorkbenchMenus::setInteractive(bool interactive)
+{
+    m_interactive = interactive;
+}
+
+QMainWindow *WorkbenchMenus::window() const
+{
+    return m_workbench->mainWindow();
+}
+
+void WorkbenchMenus::connectController()
+{
+    const QString project = m_workbench->currentProject();
+    if (project.isEmpty())
+        return;
+    ConnectDialog dialog(m_workbench->controllerSettings(project), window());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_workbench->setControllerSettings(project, dialog.settings());
+    if (!m_workbench->transfer()->isOnline())
+        m_onlineAction->setChecked(true);
+}
+
 void WorkbenchMenus::updateActions()
 {
     const bool haveProject = !m_workbench->currentProject().isEmpty();
+    m_connectAction->setEnabled(haveProject);
     m_saveAction->setEnabled(haveProject);
     m_saveAsAction->setEnabled(haveProject);
     m_closeAction->setEnabled(haveProject);

@@ -3,6 +3,7 @@
 #include <QObject>
 
 class QAction;
+class QMainWindow;
 class QSettings;
 class Workbench;
 
@@ -16,6 +17,8 @@ public:
 
     // The stored settings go into the cookies plug-ins read.
     void applySettings();
+    // Without a user to answer them, failures go to the status bar only.
+    void setInteractive(bool interactive);
 
 private:
     void openProject();
@@ -23,6 +26,8 @@ private:
     void saveProjectAs();
     void closeProject();
     void compareProjects();
+    void connectController();
+    QMainWindow *window() const;
     // Offers to save the project's changes; false when the user cancels.
     bool confirmClose(const QString &projectName);
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -35,5 +40,7 @@ private:
     QAction *m_saveAsAction = nullptr;
     QAction *m_closeAction = nullptr;
     QAction *m_onlineAction = nullptr;
+    QAction *m_connectAction = nullptr;
+    bool m_interactive = true;
     QAction *m_batchMonitorAction = nullptr;
 };

@@ -158,6 +158,17 @@ public:
         return true;
     }
 
+    bool readController(const QJsonObject &root, ProjectModel *project)
+    {
+        const QJsonValue value = root.value(QLatin1String("controller"));
+        if (value.isUndefined())
+            return true;
+        if (!value.isObject())
+            return fail(tr("The member \"controller\" is not an object."));
+        project->setControllerSettings(value.toObject());
+        return true;
+    }
+
     bool readWatchLists(const QJsonObject &root, ProjectModel *project)
     {
         QJsonArray array;
@@ -268,6 +279,7 @@ std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error)
     if (!reader.readString(root, QStringLiteral("device"), Reader::Owner(), &device) ||
         !reader.readSymbols(root, project.get()) ||
         !reader.readSoftComponents(root, project.get()) ||
+        !reader.readController(root, project.get()) ||
         !reader.readWatchLists(root, project.get())) {
         return failed(reader.problem);
     }
@@ -306,7 +318,7 @@ QByteArray serialize(const ProjectModel &project)
     }
 
     // QJsonObject writes its members sorted by key, which keeps the files diffable.
-    const QJsonObject root{
+    QJsonObject root{
         {QStringLiteral("format"), formatName},
         {QStringLiteral("version"), formatVersion},
         {QStringLiteral("name"), project.projectName()},
@@ -315,6 +327,8 @@ QByteArray serialize(const ProjectModel &project)
         {QStringLiteral("softComponents"), softComponents},
         {QStringLiteral("watchLists"), watchLists},
     };
+    if (!project.controllerSettings().isEmpty())
+        root.insert(QStringLiteral("controller"), project.controllerSettings());
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -362,6 +376,7 @@ QByteArray fingerprint(const ProjectModel &project)
         text(list->getPropertys());
         texts(list->variables());
     }
+    hash.addData(QJsonDocument(project.controllerSettings()).toJson(QJsonDocument::Compact));
     return hash.result();
 }
 

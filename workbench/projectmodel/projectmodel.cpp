@@ -41,6 +41,16 @@ QString ProjectModel::deviceName() const
     return m_deviceName;
 }
 
+QJsonObject ProjectModel::controllerSettings() const
+{
+    return m_controllerSettings;
+}
+
+void ProjectModel::setControllerSettings(const QJsonObject &settings)
+{
+    m_controllerSettings = settings;
+}
+
 void ProjectModel::setDeviceName(const QString &deviceName)
 {
     m_deviceName = deviceName;

@@ -4,6 +4,7 @@
 #include "safeprojectmodel.h"
 
 #include <QHash>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -39,6 +40,10 @@ public:
     void setDeviceName(const QString &deviceName);
     QString filePath() const;
     void setFilePath(const QString &filePath);
+    // How the workbench reaches the project's controller, as the file keeps
+    // it; empty for the default.
+    QJsonObject controllerSettings() const;
+    void setControllerSettings(const QJsonObject &settings);
 
     QVector<Symbol> symbols() const;
     void setSymbols(const QVector<Symbol> &symbols);
@@ -50,6 +55,7 @@ private:
     SoftComponentModel *m_softComponents;
     QString m_deviceName;
     QString m_filePath;
+    QJsonObject m_controllerSettings;
     QVector<Symbol> m_symbols;
     // Rows ask for their symbols by name on every reset; a project may have a million.
     QHash<QString, int> m_symbolIndex;

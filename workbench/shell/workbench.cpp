@@ -15,7 +15,7 @@
 #include "projectundostacks.h"
 #include "safeprojectmodel.h"
 #include "serviceregistry.h"
-#include "simulatedtransfer.h"
+#include "controllertransfer.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
 #include "watchlistclient.h"
@@ -119,7 +119,7 @@ public:
     std::unique_ptr<ToolWindowManager> toolWindows;
     std::unique_ptr<SolutionTree> tree;
     std::unique_ptr<ProjectUndoStacks> undoStacks;
-    std::unique_ptr<SimulatedTransfer> transfer;
+    std::unique_ptr<ControllerTransfer> transfer;
     std::unique_ptr<CrossReference> crossReference;
     std::unique_ptr<ComparatorManager> comparators;
 
@@ -157,7 +157,7 @@ Workbench::Workbench(QObject *parent)
     d->toolWindows = std::make_unique<ToolWindowManager>(d->mainWindow.get());
     d->tree = std::make_unique<SolutionTree>(d->toolWindows.get());
     d->undoStacks = std::make_unique<ProjectUndoStacks>(d->toolWindows.get());
-    d->transfer = std::make_unique<SimulatedTransfer>();
+    d->transfer = std::make_unique<ControllerTransfer>();
     d->crossReference = std::make_unique<CrossReference>(d->cookies.get(), d->toolWindows.get());
     d->comparators = std::make_unique<ComparatorManager>();
 
@@ -260,7 +260,7 @@ ToolWindowManager *Workbench::toolWindows() const
     return d->toolWindows.get();
 }
 
-SimulatedTransfer *Workbench::transfer() const
+ControllerTransfer *Workbench::transfer() const
 {
     return d->transfer.get();
 }
@@ -472,6 +472,10 @@ void Workbench::closeProject(const QString &projectName)
         return;
     d->closing.append(projectName);
     const QString previous = d->current;
+    if (d->transfer->project() == projectName &&
+        d->transfer->settings().backend != ControllerSettings::Simulated) {
+        d->transfer->setOnline(false);
+    }
 
     setCurrentProject(projectName);
     emit d->tree->projectClosed();
@@ -527,8 +531,27 @@ void Workbench::setCurrentProject(const QString &projectName)
     if (d->undoStacks->currentProject() != projectName)
         d->undoStacks->setCurrentProject(projectName);
     d->tree->selectProject(projectName);
+    // Offline, the controller is the current project's; online it stays with
+    // the project it serves.
+    if (changed && !d->transfer->isOnline() && !d->transfer->isConnecting())
+        d->transfer->setSettings(controllerSettings(projectName), projectName);
     if (changed)
         emit currentProjectChanged(projectName);
+}
+
+ControllerSettings Workbench::controllerSettings(const QString &projectName) const
+{
+    const OpenProject model(projectName);
+    return model ? ControllerSettings::fromJson(model->controllerSettings()) : ControllerSettings();
+}
+
+void Workbench::setControllerSettings(const QString &projectName, const ControllerSettings &settings)
+{
+    const OpenProject model(projectName);
+    if (!model)
+        return;
+    model->setControllerSettings(settings.toJson());
+    d->transfer->setSettings(settings, projectName);
 }
 
 QUndoStack *Workbench::undoStack(const QString &projectName) const

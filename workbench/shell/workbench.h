@@ -24,7 +24,8 @@ class ViewHelper;
 class Cookies;
 class SolutionTree;
 class ToolWindowManager;
-class SimulatedTransfer;
+class ControllerTransfer;
+struct ControllerSettings;
 class CrossReference;
 class ComparatorManager;
 class ProjectUndoStacks;
@@ -53,7 +54,7 @@ public:
     SolutionTree *solutionTree() const;
     ProjectUndoStacks *undoStacks() const;
     ToolWindowManager *toolWindows() const;
-    SimulatedTransfer *transfer() const;
+    ControllerTransfer *transfer() const;
     CrossReference *crossReference() const;
     ComparatorManager *comparators() const;
 
@@ -72,6 +73,12 @@ public:
     QString currentProject() const;
     void setCurrentProject(const QString &projectName);
     QUndoStack *undoStack(const QString &projectName) const;
+
+    // How the project reaches its controller, as its file keeps it. Setting
+    // it also readies the controller for the project (offline first if it
+    // was online with other settings).
+    ControllerSettings controllerSettings(const QString &projectName) const;
+    void setControllerSettings(const QString &projectName, const ControllerSettings &settings);
 
     // Puts the variable into a watch list of the current project through the
     // watch-list service a plug-in registered, as any part of the host would.

@@ -2,8 +2,13 @@
 
 #include "accore.h"
 
+#include <QCoreApplication>
+#include <QLocale>
+
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace ValueFormat {
@@ -51,6 +56,20 @@ QString integerText(uint64_t raw, const TypeInfo &type, int showMode)
         return QString::number(qint64(raw));
     return QString::number(raw);
 }
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("VarTreeWidget", text);
+}
+
+void putLittleEndian(uint64_t raw, uint32_t length, std::vector<uint8_t> *bytes)
+{
+    bytes->resize(length);
+    for (uint32_t i = 0; i < length; ++i)
+        (*bytes)[i] = uint8_t(raw >> (8 * i));
+}
+
+const int maximumStringLength = 80;
 
 } // namespace
 
@@ -151,6 +170,114 @@ QString format(uint32_t typeCode, const std::vector<uint8_t> &bytes, int showMod
     for (size_t i = bytes.size(); i-- > 0;)
         raw = (raw << 8) | bytes[i];
     return integerText(raw, *type, showMode);
+}
+
+} // namespace ValueFormat
+
+namespace ValueFormat {
+
+bool parse(uint32_t typeCode, const QString &input, int showMode, std::vector<uint8_t> *bytes,
+           QString *error)
+{
+    const TypeInfo *type = info(typeCode);
+    const QString text = input.trimmed();
+    const auto refuse = [error](const QString &message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    if (!type)
+        return refuse(tr("Values of this row cannot be written."));
+    const QString name = QLatin1String(type->name);
+    const auto notA = [&](const QString &how) {
+        return refuse(tr("\"%1\" is not a %2 value%3.").arg(input, name, how));
+    };
+
+    switch (typeCode) {
+    case ac::TYPE_BOOL:
+    case ac::TYPE_BIT:
+        if (text != QLatin1String("0") && text != QLatin1String("1"))
+            return notA(tr(" (0 or 1)"));
+        putLittleEndian(text == QLatin1String("1"), 1, bytes);
+        return true;
+    case ac::TYPE_REAL:
+    case ac::TYPE_LREAL: {
+        bool ok = false;
+        const double value = QLocale::c().toDouble(text, &ok);
+        if (!ok || !std::isfinite(value))
+            return notA(tr(" (a decimal number such as -1.5 or 2e3)"));
+        if (typeCode == ac::TYPE_LREAL) {
+            bytes->resize(8);
+            std::memcpy(bytes->data(), &value, 8);
+            return true;
+        }
+        if (std::fabs(value) > double(std::numeric_limits<float>::max()))
+            return refuse(tr("%1 does not fit a REAL value.").arg(input));
+        const float single = float(value);
+        bytes->resize(4);
+        std::memcpy(bytes->data(), &single, 4);
+        return true;
+    }
+    case ac::TYPE_STRING:
+    case ac::TYPE_WSTRING: {
+        if (input.size() > maximumStringLength)
+            return refuse(tr("A %1 value holds at most %2 characters.").arg(name).arg(maximumStringLength));
+        bytes->assign(type->byteLength, 0);
+        for (int i = 0; i < input.size(); ++i) {
+            const ushort unit = input.at(i).unicode();
+            if (typeCode == ac::TYPE_STRING) {
+                if (unit > 0xff || unit == 0)
+                    return refuse(tr("A STRING value holds only Latin-1 characters."));
+                (*bytes)[size_t(i)] = uint8_t(unit);
+            } else {
+                if (unit == 0)
+                    return notA(QString());
+                (*bytes)[size_t(2 * i)] = uint8_t(unit);
+                (*bytes)[size_t(2 * i + 1)] = uint8_t(unit >> 8);
+            }
+        }
+        return true;
+    }
+    default:
+        break;
+    }
+
+    QString digits = text;
+    int radix = showMode == 2 || showMode == 16 ? showMode : 10;
+    if (typeCode == ac::TYPE_TIME) {
+        radix = 10;
+        if (digits.startsWith(QLatin1String("T#"), Qt::CaseInsensitive) &&
+            digits.endsWith(QLatin1String("ms"), Qt::CaseInsensitive)) {
+            digits = digits.mid(2, digits.size() - 4);
+        }
+    }
+    const int bits = int(type->byteLength * 8);
+    const uint64_t mask = bits == 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1;
+    bool ok = false;
+    uint64_t raw = 0;
+    if (radix == 10 && type->isSigned) {
+        // A sign only where the value can have one; toLongLong takes "+5" as well.
+        const qint64 value = digits.toLongLong(&ok, 10);
+        const qint64 low = bits == 64 ? std::numeric_limits<qint64>::min() : -(qint64(1) << (bits - 1));
+        const qint64 high = bits == 64 ? std::numeric_limits<qint64>::max() : (qint64(1) << (bits - 1)) - 1;
+        if (!ok || digits.startsWith(QLatin1Char('+')))
+            return notA(QString());
+        if (value < low || value > high)
+            return refuse(tr("%1 does not fit a %2 value (%3 to %4).").arg(input, name).arg(low).arg(high));
+        raw = uint64_t(value) & mask;
+    } else {
+        raw = digits.toULongLong(&ok, radix);
+        if (!ok || digits.startsWith(QLatin1Char('+')) || digits.startsWith(QLatin1Char('-')) ||
+            (radix == 16 && digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))) {
+            return notA(radix == 10 ? QString() : tr(" in radix %1").arg(radix));
+        }
+        if (raw > mask) {
+            return refuse(tr("%1 does not fit a %2 value (at most %3).")
+                              .arg(input, name, QString::number(mask, radix).toUpper()));
+        }
+    }
+    putLittleEndian(raw, type->byteLength, bytes);
+    return true;
 }
 
 } // namespace ValueFormat

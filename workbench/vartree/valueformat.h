@@ -22,4 +22,12 @@ bool isInteger(uint32_t typeCode);
 // bits as 0 or 1. Empty when the bytes do not fit the type.
 QString format(uint32_t typeCode, const std::vector<uint8_t> &bytes, int showMode);
 
+// The inverse of format(): integers in radix showMode (a minus sign only in
+// radix 10; in radix 2 and 16 the bit pattern of the value's width), REAL and
+// LREAL as decimals, BOOL as 0 or 1, TIME as milliseconds (T#...ms too),
+// STRING as Latin-1 and WSTRING as text of at most 80 characters. False with
+// a message for the user when the text is no such value or does not fit.
+bool parse(uint32_t typeCode, const QString &text, int showMode, std::vector<uint8_t> *bytes,
+           QString *error);
+
 } // namespace ValueFormat

@@ -3,6 +3,7 @@
 #include "accore.h"
 #include "iapplication.h"
 #include "icookies.h"
+#include "livewatch.h"
 #include "objectregistry.h"
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
@@ -14,6 +15,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QMessageBox>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
@@ -138,6 +141,10 @@ public:
     // shown costs only its visible rows.
     void readVisibleValues(const Pass &pass);
     void clearValues();
+    void stopWatching() { ac::LiveWatch::instance()->forget(q); }
+    bool canWriteValue(const QModelIndex &index) const;
+    void writeValue(const QPersistentModelIndex &index, const QString &text);
+    void tell(const QString &message);
     void setName(VarTreeItem *item, const QString &name, const QString &fullName);
     void forgetView(VarTreeItem *item);
     void expandWord(VarTreeItem *item);
@@ -153,6 +160,9 @@ public:
     bool watchEnabled = true;
     bool settingNames = false;
     std::vector<uint8_t> buffer;
+    // The value cell being edited: refreshes leave it alone, or the editor
+    // would take the new value over what the user is typing.
+    QPersistentModelIndex editedValue;
 
     // What the rows were last resolved against; addresses parsed for another
     // device memory must not be read from this one.
@@ -175,13 +185,16 @@ void VarTreeWidget::Private::updateTimer()
 void VarTreeWidget::Private::refresh()
 {
     if (!isWatching()) {
+        stopWatching();
         updateTimer();
         return;
     }
     // A tree tabbed away shows nothing; the next tick after it is shown
     // brings its rows up to date.
-    if (!q->isVisible())
+    if (!q->isVisible()) {
+        stopWatching();
         return;
+    }
     const Pass pass(currentProject());
     if (sourceChanged(pass))
         resolveAll(pass);
@@ -261,8 +274,11 @@ void VarTreeWidget::Private::resolve(VarTreeItem *item, const Pass &pass)
 
 void VarTreeWidget::Private::readValue(VarTreeItem *item, const Pass &pass)
 {
+    if (editedValue.isValid() && q->itemFromIndex(editedValue) == item)
+        return;
     QString value;
     if (pass.memory && item->valueType() != ac::TYPE_NONE &&
+        ac::LiveWatch::instance()->isRead(pass.name, item->address(), &value) &&
         pass.memory->read(item->address(), &buffer)) {
         value = ValueFormat::format(item->valueType(), buffer, item->showMode());
     }
@@ -275,13 +291,20 @@ void VarTreeWidget::Private::readVisibleValues(const Pass &pass)
         readValues(pass);
         return;
     }
+    // What is read here is all a controller link needs to fetch from the device.
+    std::vector<ac::HeapAddress> watched;
     const int bottom = q->viewport()->height();
     for (QTreeWidgetItem *item = q->itemAt(QPoint(0, 0)); item; item = q->itemBelow(item)) {
         if (q->visualItemRect(item).top() > bottom)
             break;
-        if (VarTreeItem *row = VarTreeItem::from(item))
+        if (VarTreeItem *row = VarTreeItem::from(item)) {
             readValue(row, pass);
+            if (row->valueType() != ac::TYPE_NONE)
+                watched.push_back(row->address());
+        }
     }
+    if (isWatching())
+        ac::LiveWatch::instance()->setWatched(q, pass.name, std::move(watched));
 }
 
 void VarTreeWidget::Private::readValues(const Pass &pass)
@@ -302,6 +325,7 @@ void VarTreeWidget::Private::readValues(const Pass &pass)
 
 void VarTreeWidget::Private::clearValues()
 {
+    stopWatching();
     for (int row = 0, rows = q->topLevelItemCount(); row < rows; ++row) {
         QTreeWidgetItem *item = q->topLevelItem(row);
         setTextIfChanged(item, ValueColumn, QString());
@@ -351,8 +375,64 @@ void VarTreeWidget::Private::expandWord(VarTreeItem *item)
     }
 }
 
+bool VarTreeWidget::Private::canWriteValue(const QModelIndex &index) const
+{
+    const VarTreeItem *item = VarTreeItem::from(q->itemFromIndex(index));
+    // The bits shown under a word are read-only: the word itself, or a row of
+    // its own for the bit (D100.3), takes a new value.
+    return index.column() == ValueColumn && item && !item->isBit() && isWatching() &&
+           item->valueType() != ac::TYPE_NONE;
+}
+
+void VarTreeWidget::Private::tell(const QString &message)
+{
+    QMessageBox box(QMessageBox::Warning, VarTreeWidget::tr("Write Value"), message,
+                    QMessageBox::Ok, q);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void VarTreeWidget::Private::writeValue(const QPersistentModelIndex &index, const QString &text)
+{
+    const auto reread = [this, index] {
+        VarTreeItem *item = VarTreeItem::from(q->itemFromIndex(index));
+        if (item && isWatching())
+            readValue(item, Pass(currentProject()));
+    };
+    VarTreeItem *item = VarTreeItem::from(q->itemFromIndex(index));
+    if (!item || !isWatching())
+        return;
+    const QString variable = item->variable();
+    std::vector<uint8_t> bytes;
+    QString error;
+    if (!ValueFormat::parse(item->valueType(), text, item->showMode(), &bytes, &error)) {
+        reread();
+        tell(VarTreeWidget::tr("Nothing was written to %1: %2").arg(variable, error));
+        return;
+    }
+    QPointer<VarTreeWidget> tree(q);
+    const auto done = [this, tree, reread, variable](const QString &failure) {
+        if (!tree)
+            return;
+        reread();
+        if (!failure.isEmpty())
+            tell(VarTreeWidget::tr("The value of %1 was not written: %2").arg(variable, failure));
+    };
+    if (!ac::LiveWatch::instance()->write(currentProject().toStdString(), item->address(), bytes, done))
+        done(VarTreeWidget::tr("the controller has no such address."));
+}
+
 void VarTreeWidget::Private::onItemChanged(QTreeWidgetItem *changed, int column)
 {
+    if (column == ValueColumn && editedValue.isValid() && q->itemFromIndex(editedValue) == changed &&
+        q->state() == QAbstractItemView::EditingState) {
+        // Not from inside the editor's commit: a refusal opens a message box.
+        const QPersistentModelIndex index = editedValue;
+        const QString text = changed->text(ValueColumn);
+        editedValue = QPersistentModelIndex();
+        QTimer::singleShot(0, q, [this, index, text] { writeValue(index, text); });
+        return;
+    }
     // Only the editor commits a name while the view edits; the full name still
     // holds the variable the row showed before.
     VarTreeItem *item = VarTreeItem::from(changed);
@@ -410,6 +490,14 @@ VarTreeWidget::VarTreeWidget(QWidget *parent)
         if (d->isWatching())
             d->scrollRefresh.start();
     });
+    connect(itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
+        d->editedValue = QPersistentModelIndex();
+    });
+    connect(ac::LiveWatch::instance(), &ac::LiveWatch::valuesArrived, this,
+            [this](const QString &project) {
+                if (d->isWatching() && isVisible() && project == d->currentProject())
+                    d->refresh();
+            });
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
         if (VarTreeItem *word = VarTreeItem::from(item); word && !word->isBit())
             d->expandWord(word);
@@ -443,6 +531,7 @@ VarTreeWidget::~VarTreeWidget()
     // The base class still deletes items after this body; nothing may reach d then.
     disconnect(this, nullptr, this, nullptr);
     disconnect(verticalScrollBar(), nullptr, this, nullptr);
+    d->stopWatching();
 }
 
 QString VarTreeWidget::projectName() const
@@ -597,6 +686,13 @@ void VarTreeWidget::restoreItemStates(QTreeWidgetItem *item,
 
 bool VarTreeWidget::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
+    // Online, a value is written by editing its cell; typing elsewhere still names the row.
+    if (trigger != AnyKeyPressed && d->canWriteValue(index)) {
+        if (!QTreeWidget::edit(index, trigger, event))
+            return false;
+        d->editedValue = index;
+        return true;
+    }
     if (index.isValid() && index.column() != NameColumn && !index.parent().isValid())
         return QTreeWidget::edit(index.sibling(index.row(), NameColumn), trigger, event);
     return QTreeWidget::edit(index, trigger, event);

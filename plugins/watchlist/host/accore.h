@@ -82,13 +82,21 @@ public:
     // for a larger area, whose memory is paged: use read() and write().
     uint8_t *areaData(uint32_t area);
     uint32_t areaCount() const;
+    // A value of two or four words in a word area (D100.D, D100.F, D100.DF,
+    // ...) is read and written low word first unless the device puts the high
+    // word first; each word itself is little-endian.
+    void setHighWordFirst(bool highWordFirst);
+    bool isHighWordFirst() const;
 
 private:
+    bool hasWordOrder(const HeapAddress &address) const;
+
     std::string m_deviceName;
     std::vector<JapanMemLayout> m_layouts;
     // Per area, its pages that were ever written, by page index. A device may
     // declare areas of gigabytes of which a program touches a few bytes.
     std::vector<std::map<uint32_t, std::vector<uint8_t>>> m_pages;
+    bool m_highWordFirst = false;
 };
 
 // The controller core of one open project.

@@ -1,4 +1,4 @@
-#include "simulatedtransfer.h"
+#include "simulatedcontroller.h"
 
 #include "accore.h"
 #include "projectmodel.h"
@@ -88,46 +88,42 @@ uint32_t integerLength(const QString &dataType)
 
 } // namespace
 
-SimulatedTransfer::SimulatedTransfer(QObject *parent)
-    : Transfer(parent)
+SimulatedController::SimulatedController(QObject *parent)
+    : QObject(parent)
     , m_timer(new QTimer(this))
 {
-    setObjectName(QStringLiteral("zentrel.Transfer"));
     m_timer->setInterval(200);
-    connect(m_timer, &QTimer::timeout, this, &SimulatedTransfer::step);
+    connect(m_timer, &QTimer::timeout, this, &SimulatedController::step);
 }
 
-SimulatedTransfer::~SimulatedTransfer() = default;
+SimulatedController::~SimulatedController() = default;
 
-bool SimulatedTransfer::isOnline() const
+void SimulatedController::start()
 {
-    return m_online;
+    m_timer->start();
 }
 
-bool SimulatedTransfer::setOnline(bool online)
+void SimulatedController::stop()
 {
-    if (online == m_online)
-        return true;
-    m_online = online;
-    if (online)
-        m_timer->start();
-    else
-        m_timer->stop();
-    emit onlineState(online);
-    return true;
+    m_timer->stop();
 }
 
-int SimulatedTransfer::interval() const
+bool SimulatedController::isRunning() const
+{
+    return m_timer->isActive();
+}
+
+int SimulatedController::interval() const
 {
     return m_timer->interval();
 }
 
-void SimulatedTransfer::setInterval(int milliseconds)
+void SimulatedController::setInterval(int milliseconds)
 {
     m_timer->setInterval(milliseconds);
 }
 
-void SimulatedTransfer::step()
+void SimulatedController::step()
 {
     ++m_cycle;
     for (const std::string &name : ProjectModelManager::instance()->projectNames())
@@ -135,7 +131,7 @@ void SimulatedTransfer::step()
     emit memoryChanged();
 }
 
-void SimulatedTransfer::simulate(const std::string &projectName)
+void SimulatedController::simulate(const std::string &projectName)
 {
     SafeAccore core(projectName, false);
     ac::DeviceMemory *memory = core ? core->deviceMemory() : nullptr;
@@ -165,7 +161,7 @@ void SimulatedTransfer::simulate(const std::string &projectName)
         simulateSymbol(memory, symbols.at(i), i);
 }
 
-void SimulatedTransfer::simulateSymbol(ac::DeviceMemory *memory, const Symbol &symbol, int index)
+void SimulatedController::simulateSymbol(ac::DeviceMemory *memory, const Symbol &symbol, int index)
 {
     ac::HeapAddress address;
     if (symbol.address.isEmpty() ||

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "controllersettings.h"
+#include "devicecatalog.h"
+#include "livewatch.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+#include <vector>
+
+class QModbusReply;
+class QModbusTcpClient;
+
+// One block read of a refresh: count bits or registers of a table from start.
+struct ModbusBlock
+{
+    DeviceCatalog::ModbusArea::Table table;
+    int start;
+    int count;
+};
+
+// A device memory's areas as they lie in the Modbus tables.
+class ModbusLayout
+{
+public:
+    ModbusLayout() = default;
+    ModbusLayout(const ac::DeviceMemory &memory, const DeviceCatalog::ModbusMap &map);
+
+    // The table range an address covers: bits of a bit area, the registers a
+    // word area's bytes lie in. False when its area is not mapped or the range
+    // runs past the table's last address.
+    bool range(const ac::HeapAddress &address, ModbusBlock *range) const;
+    // The fewest block reads that cover the addresses: per table, ranges a
+    // few addresses apart are bridged, and no block asks for more than one
+    // request may (125 registers, 2000 bits).
+    std::vector<ModbusBlock> plan(const std::vector<ac::HeapAddress> &addresses) const;
+
+    // Area index by area, and its place; null where the area is not mapped.
+    const DeviceCatalog::ModbusArea *place(uint32_t area) const;
+    uint32_t areaCount() const { return uint32_t(m_areas.size()); }
+    // Addresses of the area's table the area spans (bits or 2-byte registers).
+    uint64_t units(uint32_t area) const;
+
+private:
+    std::vector<ac::JapanMemLayout> m_areas;
+    std::vector<DeviceCatalog::ModbusArea> m_places;
+    std::vector<bool> m_mapped;
+};
+
+// A project's controller reached over Modbus TCP. Each refresh reads what the
+// variable trees on screen watch into the project's device memory, and the
+// next starts a poll interval after it has finished, so a slow device never
+// builds a backlog. Everything runs on the GUI thread without blocking it.
+class ModbusTcpLink : public QObject, public ac::LiveSource
+{
+    Q_OBJECT
+public:
+    ModbusTcpLink(const ControllerSettings &settings, const QString &project,
+                  QObject *parent = nullptr);
+    ~ModbusTcpLink() override;
+
+    // Emits connected() or failed().
+    void connectToDevice();
+    void disconnectFromDevice();
+    bool isConnected() const;
+    QString project() const;
+    // Requests the last finished refresh sent, and how many refreshes finished.
+    int lastRefreshRequests() const;
+    int refreshCount() const;
+
+    bool isRead(const std::string &project, const ac::HeapAddress &address,
+                QString *shown) const override;
+    void write(const std::string &project,
+               const ac::HeapAddress &address,
+               const std::vector<uint8_t> &bytes,
+               std::function<void(const QString &error)> done) override;
+
+signals:
+    void connected();
+    // The connection was refused or lost; the link is unconnected now.
+    void failed(const QString &message);
+    void refreshed();
+
+private:
+    enum : uint8_t { NotRead = 0, Read = 1, FirstProblem = 2 };
+
+    void poll();
+    void fail(const QString &message);
+    void send(const ModbusBlock &block, std::function<void()> finished);
+    void take(const ModbusBlock &block, QModbusReply *reply);
+    void mark(const ModbusBlock &block, uint8_t state);
+    uint8_t problem(const QString &text);
+    QString replyError(QModbusReply *reply) const;
+    void refreshDone();
+
+    ControllerSettings m_settings;
+    QString m_project;
+    ModbusLayout m_layout;
+    QModbusTcpClient *m_client;
+    QTimer m_pollTimer;
+    QTimer m_connectTimer;
+    bool m_connected = false;
+    bool m_closing = false;
+    int m_pending = 0;
+    int m_sent = 0;
+    int m_lastRequests = 0;
+    int m_refreshes = 0;
+    QString m_lastError;
+    // Per table and address: not read yet, read, or the problem the device
+    // answered (an index into m_problems, offset by FirstProblem).
+    std::array<std::vector<uint8_t>, 4> m_state;
+    QStringList m_problems;
+};
