@@ -171,7 +171,7 @@ ModbusTcpLink::ModbusTcpLink(const ControllerSettings &settings, const QString &
 {
     m_pollTimer.setSingleShot(true);
     m_pollTimer.setInterval(settings.pollInterval);
-    connect(&m_pollTimer, &QTimer::timeout, this, &ModbusTcpLink::poll);
+    connect(&m_pollTimer, &QTimer::timeout, this, &ModbusTcpLink::refresh);
     m_connectTimer.setSingleShot(true);
     m_connectTimer.setInterval(std::max(3000, settings.responseTimeout));
     connect(&m_connectTimer, &QTimer::timeout, this, [this] {
@@ -190,7 +190,7 @@ ModbusTcpLink::ModbusTcpLink(const ControllerSettings &settings, const QString &
             m_connected = true;
             m_lastError.clear();
             emit connected();
-            poll();
+            refresh();
         } else if (state == QModbusDevice::UnconnectedState) {
             const bool wasConnected = m_connected;
             const QString why = m_lastError.isEmpty() ? m_client->errorString() : m_lastError;
@@ -290,10 +290,11 @@ int ModbusTcpLink::refreshCount() const
     return m_refreshes;
 }
 
-void ModbusTcpLink::poll()
+void ModbusTcpLink::refresh()
 {
     if (!m_connected || m_pending > 0)
         return;
+    m_pollTimer.stop();
     const std::vector<ModbusBlock> blocks =
         m_layout.plan(ac::LiveWatch::instance()->watched(m_project.toStdString()));
     m_sent = int(blocks.size());

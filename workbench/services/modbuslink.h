@@ -67,6 +67,8 @@ public:
     void connectToDevice();
     void disconnectFromDevice();
     bool isConnected() const;
+    // Starts a refresh now unless one is running (the poll timer does the same).
+    void refresh();
     QString project() const;
     // Requests the last finished refresh sent, and how many refreshes finished.
     int lastRefreshRequests() const;
@@ -88,7 +90,6 @@ signals:
 private:
     enum : uint8_t { NotRead = 0, Read = 1, FirstProblem = 2 };
 
-    void poll();
     void fail(const QString &message);
     void send(const ModbusBlock &block, std::function<void()> finished);
     void take(const ModbusBlock &block, QModbusReply *reply);
