@@ -1,0 +1,464 @@
+// The workbench online with a Modbus TCP device: a pymodbus server with known
+// tables stands in for the controller, and every check of what the device
+// holds asks the server, not our client.
+
+// The tables read better with plain literals; nothing here is user text.
+#undef QT_NO_CAST_FROM_ASCII
+#include "controllersettings.h"
+#include "controllertransfer.h"
+#include "hostfixture.h"
+#include "modaldriver.h"
+#include "modbuslink.h"
+#include "projectmodel.h"
+#include "vartreewidget.h"
+#include "workbench.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QtTest>
+
+namespace {
+
+const QString project = QStringLiteral("Line");
+const int ValueColumn = VarTreeWidget::ValueColumn;
+
+// The test server: tests/modbus/modbus_server.py on a free loopback port.
+class ModbusServer
+{
+public:
+    bool start(int port = 0)
+    {
+        m_process.setProgram(QStringLiteral(WATCHLIST_PYTHON));
+        m_process.setArguments({QStringLiteral(WATCHLIST_SOURCE_DIR "/tests/modbus/modbus_server.py"),
+                                QStringLiteral("--port"), QString::number(port)});
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        const QByteArray ready = answer();
+        m_port = ready.startsWith("READY ") ? ready.mid(6).toInt() : 0;
+        return m_port > 0;
+    }
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        command("quit");
+        if (!m_process.waitForFinished(3000))
+            m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+    ~ModbusServer() { stop(); }
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+
+    int port() const { return m_port; }
+    QByteArray command(const QByteArray &line)
+    {
+        m_process.write(line + '\n');
+        return answer();
+    }
+    // "hr 300 4660" -> "4660"
+    QByteArray get(const QByteArray &what)
+    {
+        return command("get " + what).split(' ').mid(2).join(' ');
+    }
+
+private:
+    QByteArray answer()
+    {
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(10000)) {
+        }
+        return m_process.readLine().trimmed();
+    }
+
+    QProcess m_process;
+    int m_port = 0;
+};
+
+ControllerSettings device(int port, int timeout = 1000, int interval = 50)
+{
+    ControllerSettings settings;
+    settings.backend = ControllerSettings::ModbusTcp;
+    settings.port = port;
+    settings.pollInterval = interval;
+    settings.responseTimeout = timeout;
+    return settings;
+}
+
+int freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+} // namespace
+
+class tst_ControllerLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase() { m_server.reset(); }
+    void cleanup();
+
+    void blockReads_data();
+    void blockReads();
+    void settingsFromUrl_data();
+    void settingsFromUrl();
+    void settingsKeptInProjectFile();
+    void values();
+    void writes_data();
+    void writes();
+    void refusedWrites_data();
+    void refusedWrites();
+    void simulatedControllerTakesWrites();
+    void connectionRefused();
+    void serverStoppedAndRestarted();
+    void slowServerBuildsNoBacklog();
+
+private:
+    bool goOnline(const ControllerSettings &settings);
+    void watch(const QStringList &variables);
+    QString valueOf(int row) const { return m_tree->topLevelItem(row)->text(ValueColumn); }
+    QString typeValue(int row, const QString &text, QString *message);
+
+    std::unique_ptr<HostFixture> m_host;
+    std::unique_ptr<ModbusServer> m_server;
+    std::unique_ptr<VarTreeWidget> m_tree;
+    std::unique_ptr<ModalDriver> m_driver;
+};
+
+void tst_ControllerLink::initTestCase()
+{
+    if (!QFile::exists(QStringLiteral(WATCHLIST_PYTHON)))
+        QSKIP("No Python with pymodbus for the test server");
+    m_server = std::make_unique<ModbusServer>();
+    QVERIFY(m_server->start());
+}
+
+void tst_ControllerLink::init()
+{
+    m_host = std::make_unique<HostFixture>();
+    QVERIFY(m_host->openProject(project, {QStringLiteral("Main")}));
+    if (!m_server->isRunning())
+        QVERIFY(m_server->start(m_server->port()));
+    // One server for all tests (starting Python is what takes time): what
+    // tests write goes back to the known contents.
+    for (const QByteArray &line : {QByteArray("set hr 100 1234 65535"), QByteArray("set hr 120 8"),
+                                   QByteArray("set hr 300 300 301 302 303 304 305 306 307"),
+                                   QByteArray("set co 3 0"), QByteArray("set co 8193 1"),
+                                   QByteArray("delay 0")})
+        QCOMPARE(m_server->command(line), QByteArray("ok"));
+    m_driver = std::make_unique<ModalDriver>();
+}
+
+void tst_ControllerLink::cleanup()
+{
+    m_driver.reset();
+    m_tree.reset();
+    m_host.reset();
+}
+
+bool tst_ControllerLink::goOnline(const ControllerSettings &settings)
+{
+    m_host->workbench().setControllerSettings(project, settings);
+    m_host->workbench().transfer()->setOnline(true);
+    return QTest::qWaitFor([this] { return m_host->workbench().transfer()->isOnline(); }, 5000);
+}
+
+void tst_ControllerLink::watch(const QStringList &variables)
+{
+    m_tree = std::make_unique<VarTreeWidget>();
+    m_tree->setProperty("projectName", project);
+    m_tree->setRowCount(variables.size());
+    for (int row = 0; row < variables.size(); ++row)
+        m_tree->setVariable(row, variables.at(row), QString());
+    m_tree->resize(600, 600);
+    m_tree->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
+}
+
+// As a user edits the cell: type, Enter. A message box that follows, now or
+// once the device has answered, is noted in message.
+QString tst_ControllerLink::typeValue(int row, const QString &text, QString *message)
+{
+    m_driver->onNext("QMessageBox", ModalDriver::noteMessage(message));
+    QTreeWidgetItem *item = m_tree->topLevelItem(row);
+    m_tree->setCurrentItem(item, ValueColumn);
+    m_tree->editItem(item, ValueColumn);
+    auto editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    if (!editor)
+        return QStringLiteral("no editor");
+    editor->setText(text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    return QString();
+}
+
+void tst_ControllerLink::blockReads_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QStringList>("addresses");
+    QTest::addColumn<QStringList>("blocks"); // "table:start:count", tables 0 coils .. 3 input registers
+
+    QStringList contiguous;
+    for (int i = 0; i < 169; ++i)
+        contiguous << QStringLiteral("D%1").arg(i);
+    QTest::newRow("169 words: two requests") << "DEMO-FX" << contiguous << QStringList{"2:0:125", "2:125:44"};
+    QTest::newRow("typed values and bits share a block")
+        << "DEMO-FX" << QStringList{"D100.D", "D103.F", "D110.3", "D120", "D100"} << QStringList{"2:100:21"};
+    QTest::newRow("far apart words") << "DEMO-FX" << QStringList{"D0", "D500"} << QStringList{"2:0:1", "2:500:1"};
+    QTest::newRow("coils of two areas, inputs, words")
+        << "DEMO-FX" << QStringList{"Y3", "M1", "X17", "W1f", "R2"}
+        << QStringList{"0:3:1", "0:8193:1", "1:15:1", "2:8031:1", "2:10002:1"};
+    QTest::newRow("past the table's end: not read")
+        << "DEMO-WIDE" << QStringList{"M65535", "M65536"} << QStringList{"0:65535:1"};
+}
+
+void tst_ControllerLink::blockReads()
+{
+    QFETCH(QString, device);
+    QFETCH(QStringList, addresses);
+    QFETCH(QStringList, blocks);
+    QString error;
+    const auto memory = DeviceCatalog::create(device, &error);
+    DeviceCatalog::ModbusMap map;
+    QVERIFY2(memory && DeviceCatalog::modbusMap(device, &map, &error), qPrintable(error));
+    const ModbusLayout layout(*memory, map);
+    std::vector<ac::HeapAddress> parsed(size_t(addresses.size()));
+    for (int i = 0; i < addresses.size(); ++i)
+        QVERIFY(memory->string2IecAddress(addresses.at(i).toStdString(), &parsed[size_t(i)], true));
+    QStringList planned;
+    for (const ModbusBlock &block : layout.plan(parsed))
+        planned << QStringLiteral("%1:%2:%3").arg(block.table).arg(block.start).arg(block.count);
+    QCOMPARE(planned, blocks);
+}
+
+void tst_ControllerLink::settingsFromUrl_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("parsed"); // host:port unit interval timeout, or the error's tail
+
+    QTest::newRow("defaults") << "modbus-tcp://plc.local" << "plc.local:502 1 200 1000";
+    QTest::newRow("all given") << "modbus-tcp://10.0.0.5:5020?unit=7&interval=50&timeout=300"
+                               << "10.0.0.5:5020 7 50 300";
+    QTest::newRow("simulated") << "simulated" << "simulated";
+    QTest::newRow("other scheme") << "http://plc:502" << "expected modbus-tcp://HOST:PORT?unit=N or simulated.";
+    QTest::newRow("unit too large") << "modbus-tcp://plc?unit=256" << "unit must be a number from 0 to 255.";
+    QTest::newRow("unknown option") << "modbus-tcp://plc?speed=9" << "unknown option \"speed\".";
+    QTest::newRow("port 0") << "modbus-tcp://plc:0" << "the port must be from 1 to 65535.";
+}
+
+void tst_ControllerLink::settingsFromUrl()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, parsed);
+    ControllerSettings settings;
+    QString error;
+    if (ControllerSettings::fromUrl(url, &settings, &error)) {
+        QCOMPARE(settings.backend == ControllerSettings::Simulated
+                     ? QStringLiteral("simulated")
+                     : QStringLiteral("%1:%2 %3 %4 %5").arg(settings.host).arg(settings.port)
+                           .arg(settings.unitId).arg(settings.pollInterval).arg(settings.responseTimeout),
+                 parsed);
+    } else {
+        QCOMPARE(error, QStringLiteral("Cannot connect to \"%1\": %2").arg(url, parsed));
+    }
+}
+
+void tst_ControllerLink::settingsKeptInProjectFile()
+{
+    // The project was written without a controller member, as older files are.
+    Workbench &workbench = m_host->workbench();
+    QVERIFY(workbench.controllerSettings(project) == ControllerSettings());
+    const ControllerSettings settings = device(1502, 700, 120);
+    workbench.setControllerSettings(project, settings);
+    QVERIFY(workbench.isModified(project));
+    const QString path = OpenProject(project)->filePath();
+    QString error;
+    QVERIFY2(workbench.saveProject(project, &error), qPrintable(error));
+    workbench.closeProject(project);
+    QVERIFY2(workbench.openProject(path, &error), qPrintable(error));
+    QVERIFY(workbench.controllerSettings(project) == settings);
+    QCOMPARE(workbench.transfer()->settings().port, 1502);
+}
+
+void tst_ControllerLink::values()
+{
+    watch({"D100", "D100.D", "D110.F", "D120.3", "X1", "X17", "Y5", "M1", "M0", "D200", "R20000"});
+    m_tree->setIntegerShowMode(9, 16);
+    QVERIFY(goOnline(device(m_server->port())));
+    const QStringList expected{"1234", "-64302", "1.5", "1", "1", "1", "1", "1", "0", "1",
+                               "Modbus exception 2 (illegal data address)"};
+    QTRY_COMPARE_WITH_TIMEOUT(
+        [&] {
+            QStringList shown;
+            for (int row = 0; row < m_tree->topLevelItemCount(); ++row)
+                shown << valueOf(row);
+            return shown;
+        }(),
+        expected, 5000);
+    // The device's values, not a snapshot: a change in the server shows.
+    m_server->command("set hr 100 4321");
+    QTRY_COMPARE(valueOf(0), QStringLiteral("4321"));
+}
+
+void tst_ControllerLink::writes_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<int>("showMode");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("where"); // as the server's get command takes it
+    QTest::addColumn<QByteArray>("held");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("INT") << "D300" << 10 << "-2" << QByteArray("hr 300 1") << QByteArray("65534") << "-2";
+    QTest::newRow("INT in hex") << "D300" << 16 << "1a2b" << QByteArray("hr 300 1") << QByteArray("6699") << "1A2B";
+    QTest::newRow("INT in binary") << "D300" << 2 << "101" << QByteArray("hr 300 1") << QByteArray("5") << "101";
+    QTest::newRow("DINT, low word first") << "D302.D" << 10 << "-70000" << QByteArray("hr 302 2")
+                                          << QByteArray("61072 65534") << "-70000";
+    QTest::newRow("REAL") << "D304.F" << 10 << "2.5" << QByteArray("hr 304 2") << QByteArray("0 16416") << "2.5";
+    QTest::newRow("LREAL") << "D306.DF" << 10 << "-1" << QByteArray("hr 306 4")
+                           << QByteArray("0 0 0 49136") << "-1";
+    QTest::newRow("bit of a word") << "D120.0" << 10 << "1" << QByteArray("hr 120 1") << QByteArray("9") << "1";
+    QTest::newRow("Y coil") << "Y3" << 10 << "1" << QByteArray("co 3 1") << QByteArray("1") << "1";
+    QTest::newRow("M coil at its offset") << "M1" << 10 << "0" << QByteArray("co 8193 1") << QByteArray("0") << "0";
+}
+
+void tst_ControllerLink::writes()
+{
+    QFETCH(QString, variable);
+    QFETCH(int, showMode);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, where);
+    QFETCH(QByteArray, held);
+    QFETCH(QString, shown);
+    watch({variable, "D301"});
+    m_tree->setIntegerShowMode(0, showMode);
+    QVERIFY(goOnline(device(m_server->port())));
+    QTRY_VERIFY(!valueOf(0).isEmpty());
+    QString message;
+    QCOMPARE(typeValue(0, typed, &message), QString());
+    QTRY_COMPARE(m_server->get(where), held);
+    QTRY_COMPARE(valueOf(0), shown);
+    QCOMPARE(message, QString());
+    QCOMPARE(valueOf(1), QStringLiteral("301")); // the neighbour stays as it was
+}
+
+void tst_ControllerLink::refusedWrites_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("too large for INT")
+        << "D300" << "40000" << "Nothing was written to D300: 40000 does not fit a INT value (-32768 to 32767).";
+    QTest::newRow("not a number") << "D300" << "12x" << "Nothing was written to D300: \"12x\" is not a INT value.";
+    QTest::newRow("REAL out of range")
+        << "D300.F" << "1e39" << "Nothing was written to D300.F: 1e39 does not fit a REAL value.";
+    QTest::newRow("BOOL other than 0 or 1") << "Y3" << "2" << "Nothing was written to Y3: \"2\" is not a BOOL value (0 or 1).";
+    QTest::newRow("an input") << "X1" << "0" << "The value of X1 was not written: the device's inputs cannot be written.";
+    QTest::newRow("device refuses the address")
+        << "R20000" << "1" << "The value of R20000 was not written: Modbus exception 2 (illegal data address)";
+}
+
+void tst_ControllerLink::refusedWrites()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    watch({variable});
+    QVERIFY(goOnline(device(m_server->port())));
+    QTRY_VERIFY(!valueOf(0).isEmpty());
+    const QString before = valueOf(0);
+    m_server->command("reset");
+    QString seen;
+    QCOMPARE(typeValue(0, typed, &seen), QString());
+    QTRY_COMPARE(seen, QStringLiteral("Write Value|") + message);
+    QCOMPARE(valueOf(0), before);
+    QCOMPARE(m_server->get("hr 300 2"), QByteArray("300 301"));
+    QCOMPARE(m_server->get("co 3 1"), QByteArray("0"));
+    QCOMPARE(m_server->get("di 1 1"), QByteArray("1"));
+}
+
+void tst_ControllerLink::simulatedControllerTakesWrites()
+{
+    watch({"D300.D"});
+    QVERIFY(goOnline(ControllerSettings()));
+    QString message;
+    QCOMPARE(typeValue(0, QStringLiteral("123456"), &message), QString());
+    SafeAccore core(project.toStdString(), false);
+    ac::HeapAddress address;
+    QVERIFY(core->deviceMemory()->string2IecAddress("D300.D", &address, true));
+    std::vector<uint8_t> bytes;
+    QTRY_VERIFY(core->deviceMemory()->read(address, &bytes) &&
+                bytes == std::vector<uint8_t>({0x40, 0xE2, 0x01, 0x00}));
+    QCOMPARE(valueOf(0), QStringLiteral("123456"));
+    QCOMPARE(message, QString());
+}
+
+void tst_ControllerLink::connectionRefused()
+{
+    watch({"D100"});
+    ControllerTransfer *transfer = m_host->workbench().transfer();
+    QSignalSpy failed(transfer, &ControllerTransfer::connectionFailed);
+    QSignalSpy online(transfer, &Transfer::onlineState);
+    const int port = freePort();
+    m_host->workbench().setControllerSettings(project, device(port));
+    transfer->setOnline(true);
+    QTRY_COMPARE(failed.count(), 1);
+    QVERIFY2(failed.at(0).at(0).toString().startsWith(
+                 QStringLiteral("Cannot connect to 127.0.0.1:%1 (unit 1): ").arg(port)),
+             qPrintable(failed.at(0).at(0).toString()));
+    QVERIFY(!transfer->isOnline() && !transfer->isConnecting());
+    QCOMPARE(online.count(), 0);
+    QCOMPARE(valueOf(0), QString());
+}
+
+void tst_ControllerLink::serverStoppedAndRestarted()
+{
+    watch({"D100", "Y5"});
+    ControllerTransfer *transfer = m_host->workbench().transfer();
+    const int port = m_server->port();
+    QVERIFY(goOnline(device(port)));
+    QTRY_COMPARE(valueOf(0), QStringLiteral("1234"));
+    QSignalSpy failed(transfer, &ControllerTransfer::connectionFailed);
+    m_server->stop();
+    QTRY_COMPARE(failed.count(), 1);
+    QVERIFY2(failed.at(0).at(0).toString().startsWith(
+                 QStringLiteral("The connection to 127.0.0.1:%1 (unit 1) was lost: ").arg(port)),
+             qPrintable(failed.at(0).at(0).toString()));
+    QVERIFY(!transfer->isOnline());
+    QCOMPARE(valueOf(0), QString()); // offline: the tree let go of its values
+    QVERIFY(m_server->start(port));
+    transfer->setOnline(true);
+    QTRY_VERIFY(transfer->isOnline());
+    QTRY_COMPARE(valueOf(0) + valueOf(1), QStringLiteral("12341"));
+}
+
+void tst_ControllerLink::slowServerBuildsNoBacklog()
+{
+    watch({"D100", "D5000"}); // two block reads a refresh
+    ControllerTransfer *transfer = m_host->workbench().transfer();
+    QVERIFY(goOnline(device(m_server->port(), 200, 20)));
+    QTRY_COMPARE(valueOf(0), QStringLiteral("1234"));
+    m_server->command("delay 1");
+    m_server->command("reset");
+    QElapsedTimer clock;
+    clock.start();
+    QTRY_COMPARE(valueOf(0), QStringLiteral("no answer within 200 ms"));
+    QTest::qWait(1500);
+    // Each refresh waits for its answers or their timeout before the next:
+    // at most one refresh per 220 ms, of two requests each.
+    const int requests = m_server->command("count").mid(6).toInt();
+    QVERIFY2(requests <= 2 * (int(clock.elapsed()) / 220 + 1), QByteArray::number(requests).constData());
+    QVERIFY(transfer->isOnline());
+    m_server->command("delay 0");
+    QTRY_COMPARE(valueOf(0), QStringLiteral("1234"));
+}
+
+QTEST_MAIN(tst_ControllerLink)
+#include "tst_controllerlink.moc"
