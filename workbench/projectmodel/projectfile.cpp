@@ -32,6 +32,9 @@ QString tr(const char *text)
 // Reads the members of a project document; the first problem found stops it.
 class Reader
 {
+    // Its messages belong with the rest of the project file's.
+    Q_DECLARE_TR_FUNCTIONS(ProjectFile)
+
 public:
     QString problem;
 

@@ -2,6 +2,84 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>ConnectDialog</name>
+    <message>
+        <source> ms</source>
+        <translation> 毫秒</translation>
+    </message>
+    <message>
+        <source>Connect to Controller</source>
+        <translation>连接控制器</translation>
+    </message>
+    <message>
+        <source>Simulated</source>
+        <translation>仿真</translation>
+    </message>
+    <message>
+        <source>Modbus TCP</source>
+        <translation>Modbus TCP</translation>
+    </message>
+    <message>
+        <source>&amp;Controller:</source>
+        <translation>控制器(&amp;C)：</translation>
+    </message>
+    <message>
+        <source>&amp;Host:</source>
+        <translation>主机(&amp;H)：</translation>
+    </message>
+    <message>
+        <source>&amp;Port:</source>
+        <translation>端口(&amp;P)：</translation>
+    </message>
+    <message>
+        <source>&amp;Unit id:</source>
+        <translation>单元号(&amp;U)：</translation>
+    </message>
+    <message>
+        <source>Poll &amp;interval:</source>
+        <translation>轮询间隔(&amp;I)：</translation>
+    </message>
+    <message>
+        <source>Response &amp;timeout:</source>
+        <translation>响应超时(&amp;T)：</translation>
+    </message>
+    <message>
+        <source>C&amp;onnect</source>
+        <translation>连接(&amp;O)</translation>
+    </message>
+</context>
+<context>
+    <name>ControllerSettings</name>
+    <message>
+        <source>Cannot connect to &quot;%1&quot;: %2</source>
+        <translation>无法连接到“%1”：%2</translation>
+    </message>
+    <message>
+        <source>expected modbus-tcp://HOST:PORT?unit=N or simulated.</source>
+        <translation>应为 modbus-tcp://主机:端口?unit=N 或 simulated。</translation>
+    </message>
+    <message>
+        <source>the port must be from 1 to 65535.</source>
+        <translation>端口必须在 1 到 65535 之间。</translation>
+    </message>
+    <message>
+        <source>unknown option &quot;%1&quot;.</source>
+        <translation>未知选项“%1”。</translation>
+    </message>
+    <message>
+        <source>%1 must be a number from %2 to %3.</source>
+        <translation>%1 必须是 %2 到 %3 之间的数。</translation>
+    </message>
+    <message>
+        <source>the simulated controller</source>
+        <translation>仿真控制器</translation>
+    </message>
+    <message>
+        <source>%1:%2 (unit %3)</source>
+        <translation>%1:%2（单元 %3）</translation>
+    </message>
+</context>
+<context>
     <name>CrossReference</name>
     <message>
         <source>Symbol</source>
@@ -26,6 +104,81 @@
     <message>
         <source>&quot;%1&quot; has no references.</source>
         <translation>“%1”没有引用。</translation>
+    </message>
+</context>
+<context>
+    <name>ModbusTcpLink</name>
+    <message>
+        <source>illegal function</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>illegal data address</source>
+        <translation>非法数据地址</translation>
+    </message>
+    <message>
+        <source>illegal data value</source>
+        <translation>非法数据值</translation>
+    </message>
+    <message>
+        <source>server device failure</source>
+        <translation>从站设备故障</translation>
+    </message>
+    <message>
+        <source>server device busy</source>
+        <translation>从站设备忙</translation>
+    </message>
+    <message>
+        <source>gateway path unavailable</source>
+        <translation>网关路径不可用</translation>
+    </message>
+    <message>
+        <source>gateway target failed to respond</source>
+        <translation>网关目标设备无响应</translation>
+    </message>
+    <message>
+        <source>code %1</source>
+        <translation>代码 %1</translation>
+    </message>
+    <message>
+        <source>no answer within %1 ms</source>
+        <translation>%1 毫秒内无应答</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was lost: %2</source>
+        <translation>与 %1 的连接已断开：%2</translation>
+    </message>
+    <message>
+        <source>Cannot connect to %1: %2</source>
+        <translation>无法连接到 %1：%2</translation>
+    </message>
+    <message>
+        <source>the project %1 is not open.</source>
+        <translation>项目 %1 未打开。</translation>
+    </message>
+    <message>
+        <source>Modbus exception %1 (%2)</source>
+        <translation>Modbus 异常 %1（%2）</translation>
+    </message>
+    <message>
+        <source>%1 is not online.</source>
+        <translation>%1 未在线。</translation>
+    </message>
+    <message>
+        <source>the address lies in no Modbus table of the device.</source>
+        <translation>该地址不在设备的任何 Modbus 表中。</translation>
+    </message>
+    <message>
+        <source>the device&apos;s inputs cannot be written.</source>
+        <translation>设备的输入不能写入。</translation>
+    </message>
+    <message>
+        <source>the value does not fit the address.</source>
+        <translation>该值与地址不符。</translation>
+    </message>
+    <message>
+        <source>the connection was lost.</source>
+        <translation>连接已断开。</translation>
     </message>
 </context>
 <context>
@@ -77,43 +230,6 @@
         <source>It is %1 bytes long, more than the %2 a project file may have.</source>
         <translation>它有 %1 字节，超过了项目文件所允许的 %2。</translation>
     </message>
-</context>
-<context>
-    <name>ProjectUndoStacks</name>
-    <message>
-        <source>Name</source>
-        <translation>名称</translation>
-    </message>
-    <message>
-        <source>Data Type</source>
-        <translation>数据类型</translation>
-    </message>
-    <message>
-        <source>Address</source>
-        <translation>地址</translation>
-    </message>
-    <message>
-        <source>Comment</source>
-        <translation>注释</translation>
-    </message>
-    <message>
-        <source>Symbols</source>
-        <translation>符号</translation>
-    </message>
-</context>
-<context>
-    <name>QObject</name>
-    <message>
-        <source>Load Plug-in</source>
-        <translation>加载插件</translation>
-    </message>
-    <message>
-        <source>Open Project</source>
-        <translation>打开项目</translation>
-    </message>
-</context>
-<context>
-    <name>Reader</name>
     <message>
         <source>The member &quot;%1&quot;%2 is not a text.</source>
         <translation>成员“%1”%2不是文本。</translation>
@@ -178,6 +294,44 @@
         <source>Watch list %1: %2</source>
         <translation>监视列表 %1：%2</translation>
     </message>
+    <message>
+        <source>The member &quot;controller&quot; is not an object.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ProjectUndoStacks</name>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Data Type</source>
+        <translation>数据类型</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>注释</translation>
+    </message>
+    <message>
+        <source>Symbols</source>
+        <translation>符号</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Load Plug-in</source>
+        <translation>加载插件</translation>
+    </message>
+    <message>
+        <source>Open Project</source>
+        <translation>打开项目</translation>
+    </message>
 </context>
 <context>
     <name>SolutionTree</name>
@@ -191,6 +345,49 @@
     <message>
         <source>Compile Output</source>
         <translation>编译输出</translation>
+    </message>
+</context>
+<context>
+    <name>ValueFormat</name>
+    <message>
+        <source>Values of this row cannot be written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a %2 value%3.</source>
+        <translation>“%1”不是 %2 值%3。</translation>
+    </message>
+    <message>
+        <source> (0 or 1)</source>
+        <translation>（0 或 1）</translation>
+    </message>
+    <message>
+        <source> (a decimal number such as -1.5 or 2e3)</source>
+        <translation>（十进制数，如 -1.5 或 2e3）</translation>
+    </message>
+    <message>
+        <source>%1 does not fit a REAL value.</source>
+        <translation>%1 超出 REAL 值的范围。</translation>
+    </message>
+    <message>
+        <source>A %1 value holds at most %2 characters.</source>
+        <translation>%1 值最多 %2 个字符。</translation>
+    </message>
+    <message>
+        <source>A STRING value holds only Latin-1 characters.</source>
+        <translation>STRING 值只能包含 Latin-1 字符。</translation>
+    </message>
+    <message>
+        <source>%1 does not fit a %2 value (%3 to %4).</source>
+        <translation>%1 超出 %2 值的范围（%3 到 %4）。</translation>
+    </message>
+    <message>
+        <source> in radix %1</source>
+        <translation>（%1 进制）</translation>
+    </message>
+    <message>
+        <source>%1 does not fit a %2 value (at most %3).</source>
+        <translation>%1 超出 %2 值的范围（最大 %3）。</translation>
     </message>
 </context>
 <context>
@@ -250,6 +447,22 @@
     <message>
         <source>Reserved</source>
         <translation>保留</translation>
+    </message>
+    <message>
+        <source>Write Value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing was written to %1: %2</source>
+        <translation>未向 %1 写入任何内容：%2</translation>
+    </message>
+    <message>
+        <source>The value of %1 was not written: %2</source>
+        <translation>%1 的值未写入：%2</translation>
+    </message>
+    <message>
+        <source>the controller has no such address.</source>
+        <translation>控制器没有此地址。</translation>
     </message>
 </context>
 <context>
@@ -491,6 +704,26 @@
     <message>
         <source>The project &quot;%1&quot; has changes that are not saved. Save them?</source>
         <translation>项目“%1”有未保存的更改。是否保存？</translation>
+    </message>
+    <message>
+        <source>&amp;Connect...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connecting to %1...</source>
+        <translation>正在连接 %1...</translation>
+    </message>
+    <message>
+        <source>Online with %1</source>
+        <translation>已与 %1 在线</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>离线</translation>
+    </message>
+    <message>
+        <source>Controller</source>
+        <translation>控制器</translation>
     </message>
 </context>
 </TS>

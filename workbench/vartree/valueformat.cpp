@@ -59,7 +59,7 @@ QString integerText(uint64_t raw, const TypeInfo &type, int showMode)
 
 QString tr(const char *text)
 {
-    return QCoreApplication::translate("VarTreeWidget", text);
+    return QCoreApplication::translate("ValueFormat", text);
 }
 
 void putLittleEndian(uint64_t raw, uint32_t length, std::vector<uint8_t> *bytes)
