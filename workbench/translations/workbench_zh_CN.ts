@@ -110,7 +110,7 @@
     <name>ModbusTcpLink</name>
     <message>
         <source>illegal function</source>
-        <translation type="unfinished"></translation>
+        <translation>非法功能</translation>
     </message>
     <message>
         <source>illegal data address</source>
@@ -296,7 +296,7 @@
     </message>
     <message>
         <source>The member &quot;controller&quot; is not an object.</source>
-        <translation type="unfinished"></translation>
+        <translation>成员“controller”不是对象。</translation>
     </message>
 </context>
 <context>
@@ -351,7 +351,7 @@
     <name>ValueFormat</name>
     <message>
         <source>Values of this row cannot be written.</source>
-        <translation type="unfinished"></translation>
+        <translation>此行的值不能写入。</translation>
     </message>
     <message>
         <source>&quot;%1&quot; is not a %2 value%3.</source>
@@ -450,7 +450,7 @@
     </message>
     <message>
         <source>Write Value</source>
-        <translation type="unfinished"></translation>
+        <translation>写入值</translation>
     </message>
     <message>
         <source>Nothing was written to %1: %2</source>
@@ -707,7 +707,7 @@
     </message>
     <message>
         <source>&amp;Connect...</source>
-        <translation type="unfinished"></translation>
+        <translation>连接(&amp;C)...</translation>
     </message>
     <message>
         <source>Connecting to %1...</source>
