@@ -32,8 +32,10 @@ public:
     bool start(int port = 0)
     {
         m_process.setProgram(QStringLiteral(WATCHLIST_PYTHON));
-        m_process.setArguments({QStringLiteral(WATCHLIST_SOURCE_DIR "/tests/modbus/modbus_server.py"),
-                                QStringLiteral("--port"), QString::number(port)});
+        m_process.setArguments(
+            {QStringLiteral(WATCHLIST_SOURCE_DIR "/tests/modbus/modbus_server.py"),
+             QStringLiteral("--port"),
+             QString::number(port)});
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
         const QByteArray ready = answer();
@@ -148,9 +150,11 @@ void tst_ControllerLink::init()
         QVERIFY(m_server->start(m_server->port()));
     // One server for all tests (starting Python is what takes time): what
     // tests write goes back to the known contents.
-    for (const QByteArray &line : {QByteArray("set hr 100 1234 65535"), QByteArray("set hr 120 8"),
+    for (const QByteArray &line : {QByteArray("set hr 100 1234 65535"),
+                                   QByteArray("set hr 120 8"),
                                    QByteArray("set hr 300 300 301 302 303 304 305 306 307"),
-                                   QByteArray("set co 3 0"), QByteArray("set co 8193 1"),
+                                   QByteArray("set co 3 0"),
+                                   QByteArray("set co 8193 1"),
                                    QByteArray("delay 0")})
         QCOMPARE(m_server->command(line), QByteArray("ok"));
     m_driver = std::make_unique<ModalDriver>();
@@ -202,15 +206,19 @@ void tst_ControllerLink::blockReads_data()
 {
     QTest::addColumn<QString>("device");
     QTest::addColumn<QStringList>("addresses");
-    QTest::addColumn<QStringList>("blocks"); // "table:start:count", tables 0 coils .. 3 input registers
+    QTest::addColumn<QStringList>(
+        "blocks"); // "table:start:count", tables 0 coils .. 3 input registers
 
     QStringList contiguous;
     for (int i = 0; i < 169; ++i)
         contiguous << QStringLiteral("D%1").arg(i);
-    QTest::newRow("169 words: two requests") << "DEMO-FX" << contiguous << QStringList{"2:0:125", "2:125:44"};
+    QTest::newRow("169 words: two requests")
+        << "DEMO-FX" << contiguous << QStringList{"2:0:125", "2:125:44"};
     QTest::newRow("typed values and bits share a block")
-        << "DEMO-FX" << QStringList{"D100.D", "D103.F", "D110.3", "D120", "D100"} << QStringList{"2:100:21"};
-    QTest::newRow("far apart words") << "DEMO-FX" << QStringList{"D0", "D500"} << QStringList{"2:0:1", "2:500:1"};
+        << "DEMO-FX" << QStringList{"D100.D", "D103.F", "D110.3", "D120", "D100"}
+        << QStringList{"2:100:21"};
+    QTest::newRow("far apart words")
+        << "DEMO-FX" << QStringList{"D0", "D500"} << QStringList{"2:0:1", "2:500:1"};
     QTest::newRow("coils of two areas, inputs, words")
         << "DEMO-FX" << QStringList{"Y3", "M1", "X17", "W1f", "R2"}
         << QStringList{"0:3:1", "0:8193:1", "1:15:1", "2:8031:1", "2:10002:1"};
@@ -242,14 +250,20 @@ void tst_ControllerLink::settingsFromUrl_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("parsed"); // host:port unit interval timeout, or the error's tail
 
-    QTest::newRow("defaults") << "modbus-tcp://plc.local" << "plc.local:502 1 200 1000";
+    QTest::newRow("defaults") << "modbus-tcp://plc.local"
+                              << "plc.local:502 1 200 1000";
     QTest::newRow("all given") << "modbus-tcp://10.0.0.5:5020?unit=7&interval=50&timeout=300"
                                << "10.0.0.5:5020 7 50 300";
-    QTest::newRow("simulated") << "simulated" << "simulated";
-    QTest::newRow("other scheme") << "http://plc:502" << "expected modbus-tcp://HOST:PORT?unit=N or simulated.";
-    QTest::newRow("unit too large") << "modbus-tcp://plc?unit=256" << "unit must be a number from 0 to 255.";
-    QTest::newRow("unknown option") << "modbus-tcp://plc?speed=9" << "unknown option \"speed\".";
-    QTest::newRow("port 0") << "modbus-tcp://plc:0" << "the port must be from 1 to 65535.";
+    QTest::newRow("simulated") << "simulated"
+                               << "simulated";
+    QTest::newRow("other scheme") << "http://plc:502"
+                                  << "expected modbus-tcp://HOST:PORT?unit=N or simulated.";
+    QTest::newRow("unit too large") << "modbus-tcp://plc?unit=256"
+                                    << "unit must be a number from 0 to 255.";
+    QTest::newRow("unknown option") << "modbus-tcp://plc?speed=9"
+                                    << "unknown option \"speed\".";
+    QTest::newRow("port 0") << "modbus-tcp://plc:0"
+                            << "the port must be from 1 to 65535.";
 }
 
 void tst_ControllerLink::settingsFromUrl()
@@ -261,8 +275,12 @@ void tst_ControllerLink::settingsFromUrl()
     if (ControllerSettings::fromUrl(url, &settings, &error)) {
         QCOMPARE(settings.backend == ControllerSettings::Simulated
                      ? QStringLiteral("simulated")
-                     : QStringLiteral("%1:%2 %3 %4 %5").arg(settings.host).arg(settings.port)
-                           .arg(settings.unitId).arg(settings.pollInterval).arg(settings.responseTimeout),
+                     : QStringLiteral("%1:%2 %3 %4 %5")
+                           .arg(settings.host)
+                           .arg(settings.port)
+                           .arg(settings.unitId)
+                           .arg(settings.pollInterval)
+                           .arg(settings.responseTimeout),
                  parsed);
     } else {
         QCOMPARE(error, QStringLiteral("Cannot connect to \"%1\": %2").arg(url, parsed));
@@ -291,7 +309,16 @@ void tst_ControllerLink::values()
     watch({"D100", "D100.D", "D110.F", "D120.3", "X1", "X17", "Y5", "M1", "M0", "D200", "R20000"});
     m_tree->setIntegerShowMode(9, 16);
     QVERIFY(goOnline(device(m_server->port())));
-    const QStringList expected{"1234", "-64302", "1.5", "1", "1", "1", "1", "1", "0", "1",
+    const QStringList expected{"1234",
+                               "-64302",
+                               "1.5",
+                               "1",
+                               "1",
+                               "1",
+                               "1",
+                               "1",
+                               "0",
+                               "1",
                                "Modbus exception 2 (illegal data address)"};
     QTRY_COMPARE_WITH_TIMEOUT(
         [&] {
@@ -300,7 +327,8 @@ void tst_ControllerLink::values()
                 shown << valueOf(row);
             return shown;
         }(),
-        expected, 5000);
+        expected,
+        5000);
     // The device's values, not a snapshot: a change in the server shows.
     m_server->command("set hr 100 4321");
     QTRY_COMPARE(valueOf(0), QStringLiteral("4321"));
@@ -315,17 +343,23 @@ void tst_ControllerLink::writes_data()
     QTest::addColumn<QByteArray>("held");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("INT") << "D300" << 10 << "-2" << QByteArray("hr 300 1") << QByteArray("65534") << "-2";
-    QTest::newRow("INT in hex") << "D300" << 16 << "1a2b" << QByteArray("hr 300 1") << QByteArray("6699") << "1A2B";
-    QTest::newRow("INT in binary") << "D300" << 2 << "101" << QByteArray("hr 300 1") << QByteArray("5") << "101";
+    QTest::newRow("INT") << "D300" << 10 << "-2" << QByteArray("hr 300 1") << QByteArray("65534")
+                         << "-2";
+    QTest::newRow("INT in hex") << "D300" << 16 << "1a2b" << QByteArray("hr 300 1")
+                                << QByteArray("6699") << "1A2B";
+    QTest::newRow("INT in binary")
+        << "D300" << 2 << "101" << QByteArray("hr 300 1") << QByteArray("5") << "101";
     QTest::newRow("DINT, low word first") << "D302.D" << 10 << "-70000" << QByteArray("hr 302 2")
                                           << QByteArray("61072 65534") << "-70000";
-    QTest::newRow("REAL") << "D304.F" << 10 << "2.5" << QByteArray("hr 304 2") << QByteArray("0 16416") << "2.5";
+    QTest::newRow("REAL") << "D304.F" << 10 << "2.5" << QByteArray("hr 304 2")
+                          << QByteArray("0 16416") << "2.5";
     QTest::newRow("LREAL") << "D306.DF" << 10 << "-1" << QByteArray("hr 306 4")
                            << QByteArray("0 0 0 49136") << "-1";
-    QTest::newRow("bit of a word") << "D120.0" << 10 << "1" << QByteArray("hr 120 1") << QByteArray("9") << "1";
+    QTest::newRow("bit of a word")
+        << "D120.0" << 10 << "1" << QByteArray("hr 120 1") << QByteArray("9") << "1";
     QTest::newRow("Y coil") << "Y3" << 10 << "1" << QByteArray("co 3 1") << QByteArray("1") << "1";
-    QTest::newRow("M coil at its offset") << "M1" << 10 << "0" << QByteArray("co 8193 1") << QByteArray("0") << "0";
+    QTest::newRow("M coil at its offset")
+        << "M1" << 10 << "0" << QByteArray("co 8193 1") << QByteArray("0") << "0";
 }
 
 void tst_ControllerLink::writes()
@@ -355,14 +389,28 @@ void tst_ControllerLink::refusedWrites_data()
     QTest::addColumn<QString>("message");
 
     QTest::newRow("too large for INT")
-        << "D300" << "40000" << "Nothing was written to D300: 40000 does not fit a INT value (-32768 to 32767).";
-    QTest::newRow("not a number") << "D300" << "12x" << "Nothing was written to D300: \"12x\" is not a INT value.";
+        << "D300"
+        << "40000"
+        << "Nothing was written to D300: 40000 does not fit a INT value (-32768 to 32767).";
+    QTest::newRow("not a number") << "D300"
+                                  << "12x"
+                                  << "Nothing was written to D300: \"12x\" is not a INT value.";
     QTest::newRow("REAL out of range")
-        << "D300.F" << "1e39" << "Nothing was written to D300.F: 1e39 does not fit a REAL value.";
-    QTest::newRow("BOOL other than 0 or 1") << "Y3" << "2" << "Nothing was written to Y3: \"2\" is not a BOOL value (0 or 1).";
-    QTest::newRow("an input") << "X1" << "0" << "The value of X1 was not written: the device's inputs cannot be written.";
+        << "D300.F"
+        << "1e39"
+        << "Nothing was written to D300.F: 1e39 does not fit a REAL value.";
+    QTest::newRow("BOOL other than 0 or 1")
+        << "Y3"
+        << "2"
+        << "Nothing was written to Y3: \"2\" is not a BOOL value (0 or 1).";
+    QTest::newRow("an input")
+        << "X1"
+        << "0"
+        << "The value of X1 was not written: the device's inputs cannot be written.";
     QTest::newRow("device refuses the address")
-        << "R20000" << "1" << "The value of R20000 was not written: Modbus exception 2 (illegal data address)";
+        << "R20000"
+        << "1"
+        << "The value of R20000 was not written: Modbus exception 2 (illegal data address)";
 }
 
 void tst_ControllerLink::refusedWrites()
@@ -454,7 +502,8 @@ void tst_ControllerLink::slowServerBuildsNoBacklog()
     // Each refresh waits for its answers or their timeout before the next:
     // at most one refresh per 220 ms, of two requests each.
     const int requests = m_server->command("count").mid(6).toInt();
-    QVERIFY2(requests <= 2 * (int(clock.elapsed()) / 220 + 1), QByteArray::number(requests).constData());
+    QVERIFY2(requests <= 2 * (int(clock.elapsed()) / 220 + 1),
+             QByteArray::number(requests).constData());
     QVERIFY(transfer->isOnline());
     m_server->command("delay 0");
     QTRY_COMPARE(valueOf(0), QStringLiteral("1234"));

@@ -230,8 +230,9 @@ bool parseModbusMap(const QByteArray &description, ModbusMap *map, QString *erro
             return fail(QStringLiteral("area ") + it.key() + QStringLiteral(" names no table"));
         const bool bitTable = *table == ModbusArea::Coils || *table == ModbusArea::DiscreteInputs;
         if (bitTable != (layout.elementSize == 0)) {
-            return fail(QStringLiteral("area ") + it.key() +
-                        QStringLiteral(": bits go to coils or discrete inputs, words to registers"));
+            return fail(
+                QStringLiteral("area ") + it.key() +
+                QStringLiteral(": bits go to coils or discrete inputs, words to registers"));
         }
         uint32_t offset = 0;
         if (!readUnsigned(entry, QStringLiteral("offset"), &offset) || offset > 65535)

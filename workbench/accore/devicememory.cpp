@@ -303,7 +303,8 @@ bool DeviceMemory::isHighWordFirst() const
 
 bool DeviceMemory::hasWordOrder(const HeapAddress &address) const
 {
-    return m_highWordFirst && address.bitOffset == ~0u && m_layouts[address.area].elementSize == 2 &&
+    return m_highWordFirst && address.bitOffset == ~0u &&
+           m_layouts[address.area].elementSize == 2 &&
            (address.byteLength == 4 || address.byteLength == 8);
 }
 

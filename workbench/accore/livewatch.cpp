@@ -47,8 +47,12 @@ std::vector<HeapAddress> LiveWatch::watched(const std::string &project) const
         if (entry.second.project == project)
             all.insert(all.end(), entry.second.addresses.begin(), entry.second.addresses.end());
     }
-    const auto less = [](const HeapAddress &a, const HeapAddress &b) { return key(a) < key(b); };
-    const auto same = [](const HeapAddress &a, const HeapAddress &b) { return key(a) == key(b); };
+    const auto less = [](const HeapAddress &a, const HeapAddress &b) {
+        return key(a) < key(b);
+    };
+    const auto same = [](const HeapAddress &a, const HeapAddress &b) {
+        return key(a) == key(b);
+    };
     std::sort(all.begin(), all.end(), less);
     all.erase(std::unique(all.begin(), all.end(), same), all.end());
     return all;

@@ -24,8 +24,8 @@ public:
 
     // Whether the device memory at the address holds what the device answered;
     // else *shown is what stands in the value's place (empty for nothing).
-    virtual bool isRead(const std::string &project, const HeapAddress &address,
-                        QString *shown) const = 0;
+    virtual bool
+    isRead(const std::string &project, const HeapAddress &address, QString *shown) const = 0;
     // Writes a value (bytes as the device memory holds them). done runs once,
     // perhaps later, with an empty text or the reason the device refused.
     virtual void write(const std::string &project,
@@ -41,8 +41,8 @@ public:
     static LiveWatch *instance();
 
     // What one watcher reads now, replacing what it read before.
-    void setWatched(const void *watcher, const std::string &project,
-                    std::vector<HeapAddress> addresses);
+    void
+    setWatched(const void *watcher, const std::string &project, std::vector<HeapAddress> addresses);
     void forget(const void *watcher);
     // Every address watched in the project, each once.
     std::vector<HeapAddress> watched(const std::string &project) const;

@@ -50,7 +50,9 @@ ConnectDialog::ConnectDialog(const ControllerSettings &settings, QWidget *parent
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_backend, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+    connect(m_backend,
+            QOverload<int>::of(&QComboBox::currentIndexChanged),
+            this,
             &ConnectDialog::updateFields);
     connect(m_host, &QLineEdit::textChanged, this, &ConnectDialog::updateFields);
     updateFields();
@@ -71,12 +73,15 @@ ControllerSettings ConnectDialog::settings() const
 void ConnectDialog::updateFields()
 {
     const bool device = m_backend->currentData().toInt() == ControllerSettings::ModbusTcp;
-    for (QWidget *field : {static_cast<QWidget *>(m_host), static_cast<QWidget *>(m_port),
-                           static_cast<QWidget *>(m_unit), static_cast<QWidget *>(m_interval),
+    for (QWidget *field : {static_cast<QWidget *>(m_host),
+                           static_cast<QWidget *>(m_port),
+                           static_cast<QWidget *>(m_unit),
+                           static_cast<QWidget *>(m_interval),
                            static_cast<QWidget *>(m_timeout)}) {
         field->setEnabled(device);
     }
     auto buttons = findChild<QDialogButtonBox *>();
     if (buttons)
-        buttons->button(QDialogButtonBox::Ok)->setEnabled(!device || !m_host->text().trimmed().isEmpty());
+        buttons->button(QDialogButtonBox::Ok)
+            ->setEnabled(!device || !m_host->text().trimmed().isEmpty());
 }

@@ -1,5 +1,5 @@
-#include "plainmessagebox.h"
 #include "controllertransfer.h"
+#include "plainmessagebox.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
 #include "workbench.h"
@@ -87,8 +87,9 @@ int main(int argc, char *argv[])
     parser.addOption(activateOption);
     const QCommandLineOption connectOption(
         QStringLiteral("connect"),
-        QStringLiteral("Go online with this controller for the current project: "
-                       "modbus-tcp://HOST:PORT?unit=N (also &interval=MS&timeout=MS) or simulated."),
+        QStringLiteral(
+            "Go online with this controller for the current project: "
+            "modbus-tcp://HOST:PORT?unit=N (also &interval=MS&timeout=MS) or simulated."),
         QStringLiteral("url"));
     parser.addOption(onlineOption);
     parser.addOption(connectOption);
@@ -149,7 +150,9 @@ int main(int argc, char *argv[])
                 QObject::disconnect(*first);
                 saveScreenshot(window, path);
             });
-            QObject::connect(transfer, &ControllerTransfer::connectionFailed, window,
+            QObject::connect(transfer,
+                             &ControllerTransfer::connectionFailed,
+                             window,
                              [](const QString &message) {
                                  std::fprintf(stderr, "%s\n", qPrintable(message));
                                  QCoreApplication::exit(1);

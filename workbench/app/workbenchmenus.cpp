@@ -1,16 +1,16 @@
 #include "workbenchmenus.h"
 
+#include "connectdialog.h"
+#include "controllertransfer.h"
 #include "cookies.h"
 #include "plainmessagebox.h"
 #include "projectundostacks.h"
-#include "connectdialog.h"
-#include "controllertransfer.h"
 #include "workbench.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeySequence>
@@ -41,14 +41,10 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
 
     QMenu *file = bar->addMenu(tr("&File"));
     file->addAction(tr("&Open Project..."), this, &WorkbenchMenus::openProject, QKeySequence::Open);
-    m_saveAction = file->addAction(tr("&Save Project"),
-                                   this,
-                                   &WorkbenchMenus::saveProject,
-                                   QKeySequence::Save);
-    m_saveAsAction = file->addAction(tr("Save Project &As..."),
-                                     this,
-                                     &WorkbenchMenus::saveProjectAs,
-                                     QKeySequence::SaveAs);
+    m_saveAction = file->addAction(
+        tr("&Save Project"), this, &WorkbenchMenus::saveProject, QKeySequence::Save);
+    m_saveAsAction = file->addAction(
+        tr("Save Project &As..."), this, &WorkbenchMenus::saveProjectAs, QKeySequence::SaveAs);
     m_closeAction = file->addAction(tr("&Close Project"), this, &WorkbenchMenus::closeProject);
     file->addSeparator();
     file->addAction(tr("Com&pare Projects..."), this, &WorkbenchMenus::compareProjects);
@@ -65,7 +61,8 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
     edit->addAction(redo);
 
     QMenu *controller = bar->addMenu(tr("&Controller"));
-    m_connectAction = controller->addAction(tr("&Connect..."), this, &WorkbenchMenus::connectController);
+    m_connectAction =
+        controller->addAction(tr("&Connect..."), this, &WorkbenchMenus::connectController);
     m_onlineAction = controller->addAction(tr("&Online"));
     m_onlineAction->setCheckable(true);
     ControllerTransfer *transfer = workbench->transfer();
@@ -171,9 +168,8 @@ void WorkbenchMenus::compareProjects()
     QWidget *window = m_workbench->mainWindow();
     const QStringList projects = m_workbench->projectNames();
     if (projects.size() < 2) {
-        QMessageBox::information(window,
-                                 tr("Compare Projects"),
-                                 tr("Open two projects to compare their watch lists."));
+        QMessageBox::information(
+            window, tr("Compare Projects"), tr("Open two projects to compare their watch lists."));
         return;
     }
     bool ok = false;

@@ -107,9 +107,10 @@ bool ControllerSettings::fromUrl(const QString &text, ControllerSettings *settin
         {"timeout", 10, 600000, &result.responseTimeout},
     };
     for (const auto &item : query.queryItems()) {
-        const auto *number = std::find_if(std::begin(numbers), std::end(numbers), [&](const auto &n) {
-            return item.first == QLatin1String(n.name);
-        });
+        const auto *number =
+            std::find_if(std::begin(numbers), std::end(numbers), [&](const auto &n) {
+                return item.first == QLatin1String(n.name);
+            });
         if (number == std::end(numbers))
             return fail(tr("unknown option \"%1\".").arg(item.first));
         bool ok = false;

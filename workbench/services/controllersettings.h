@@ -13,7 +13,7 @@ struct ControllerSettings
     QString host = QStringLiteral("127.0.0.1");
     int port = 502;
     int unitId = 1;
-    int pollInterval = 200;    // milliseconds between the end of a refresh and the next
+    int pollInterval = 200;     // milliseconds between the end of a refresh and the next
     int responseTimeout = 1000; // milliseconds
 
     bool operator==(const ControllerSettings &other) const;

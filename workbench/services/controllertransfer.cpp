@@ -9,7 +9,8 @@ ControllerTransfer::ControllerTransfer(QObject *parent)
     , m_simulation(new SimulatedController(this))
 {
     setObjectName(QStringLiteral("zentrel.Transfer"));
-    connect(m_simulation, &SimulatedController::memoryChanged, this, &ControllerTransfer::refreshed);
+    connect(
+        m_simulation, &SimulatedController::memoryChanged, this, &ControllerTransfer::refreshed);
 }
 
 ControllerTransfer::~ControllerTransfer()

@@ -162,7 +162,8 @@ std::vector<ModbusBlock> ModbusLayout::plan(const std::vector<ac::HeapAddress> &
     return blocks;
 }
 
-ModbusTcpLink::ModbusTcpLink(const ControllerSettings &settings, const QString &project,
+ModbusTcpLink::ModbusTcpLink(const ControllerSettings &settings,
+                             const QString &project,
                              QObject *parent)
     : QObject(parent)
     , m_settings(settings)
@@ -194,8 +195,9 @@ ModbusTcpLink::ModbusTcpLink(const ControllerSettings &settings, const QString &
         } else if (state == QModbusDevice::UnconnectedState) {
             const bool wasConnected = m_connected;
             const QString why = m_lastError.isEmpty() ? m_client->errorString() : m_lastError;
-            fail(wasConnected ? tr("The connection to %1 was lost: %2").arg(m_settings.describe(), why)
-                              : tr("Cannot connect to %1: %2").arg(m_settings.describe(), why));
+            fail(wasConnected
+                     ? tr("The connection to %1 was lost: %2").arg(m_settings.describe(), why)
+                     : tr("Cannot connect to %1: %2").arg(m_settings.describe(), why));
         }
     });
 }
@@ -385,7 +387,8 @@ void ModbusTcpLink::take(const ModbusBlock &block, QModbusReply *reply)
 void ModbusTcpLink::mark(const ModbusBlock &block, uint8_t state)
 {
     std::vector<uint8_t> &states = m_state[block.table];
-    for (int unit = block.start; unit < block.start + block.count && unit < int(states.size()); ++unit)
+    for (int unit = block.start; unit < block.start + block.count && unit < int(states.size());
+         ++unit)
         states[size_t(unit)] = state;
 }
 
@@ -417,7 +420,8 @@ QString ModbusTcpLink::replyError(QModbusReply *reply) const
     }
 }
 
-bool ModbusTcpLink::isRead(const std::string &project, const ac::HeapAddress &address,
+bool ModbusTcpLink::isRead(const std::string &project,
+                           const ac::HeapAddress &address,
                            QString *shown) const
 {
     if (shown)

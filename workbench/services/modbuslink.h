@@ -59,7 +59,8 @@ class ModbusTcpLink : public QObject, public ac::LiveSource
 {
     Q_OBJECT
 public:
-    ModbusTcpLink(const ControllerSettings &settings, const QString &project,
+    ModbusTcpLink(const ControllerSettings &settings,
+                  const QString &project,
                   QObject *parent = nullptr);
     ~ModbusTcpLink() override;
 
@@ -74,7 +75,8 @@ public:
     int lastRefreshRequests() const;
     int refreshCount() const;
 
-    bool isRead(const std::string &project, const ac::HeapAddress &address,
+    bool isRead(const std::string &project,
+                const ac::HeapAddress &address,
                 QString *shown) const override;
     void write(const std::string &project,
                const ac::HeapAddress &address,

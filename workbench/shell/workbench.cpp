@@ -3,6 +3,7 @@
 #include "accore.h"
 #include "application.h"
 #include "comparatormanager.h"
+#include "controllertransfer.h"
 #include "cookies.h"
 #include "crossreference.h"
 #include "devicecatalog.h"
@@ -15,7 +16,6 @@
 #include "projectundostacks.h"
 #include "safeprojectmodel.h"
 #include "serviceregistry.h"
-#include "controllertransfer.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
 #include "watchlistclient.h"
@@ -394,16 +394,15 @@ void Workbench::addSymbolToWatchList(const QString &project,
 {
     const auto entryCount = [&]() -> int {
         const OpenProject model(project);
-        WatchListObject *list =
-            model ? model->watchListModel()->getObject(watchListName) : nullptr;
+        WatchListObject *list = model ? model->watchListModel()->getObject(watchListName) : nullptr;
         return list ? list->getCount() : -1;
     };
     QString problem;
     // The menu ran its own event loop: the project may have changed meanwhile.
     const int before = project == d->current ? entryCount() : -1;
     if (before < 0) {
-        problem = tr("The watch list \"%1\" is no longer in the current project.")
-                      .arg(watchListName);
+        problem =
+            tr("The watch list \"%1\" is no longer in the current project.").arg(watchListName);
     } else if (!addToWatchList(watchListName, symbol)) {
         problem = tr("No watch-list service is loaded.");
     } else if (entryCount() <= before) {
@@ -545,7 +544,8 @@ ControllerSettings Workbench::controllerSettings(const QString &projectName) con
     return model ? ControllerSettings::fromJson(model->controllerSettings()) : ControllerSettings();
 }
 
-void Workbench::setControllerSettings(const QString &projectName, const ControllerSettings &settings)
+void Workbench::setControllerSettings(const QString &projectName,
+                                      const ControllerSettings &settings)
 {
     const OpenProject model(projectName);
     if (!model)

@@ -176,7 +176,10 @@ QString format(uint32_t typeCode, const std::vector<uint8_t> &bytes, int showMod
 
 namespace ValueFormat {
 
-bool parse(uint32_t typeCode, const QString &input, int showMode, std::vector<uint8_t> *bytes,
+bool parse(uint32_t typeCode,
+           const QString &input,
+           int showMode,
+           std::vector<uint8_t> *bytes,
            QString *error)
 {
     const TypeInfo *type = info(typeCode);
@@ -221,7 +224,8 @@ bool parse(uint32_t typeCode, const QString &input, int showMode, std::vector<ui
     case ac::TYPE_STRING:
     case ac::TYPE_WSTRING: {
         if (input.size() > maximumStringLength)
-            return refuse(tr("A %1 value holds at most %2 characters.").arg(name).arg(maximumStringLength));
+            return refuse(
+                tr("A %1 value holds at most %2 characters.").arg(name).arg(maximumStringLength));
         bytes->assign(type->byteLength, 0);
         for (int i = 0; i < input.size(); ++i) {
             const ushort unit = input.at(i).unicode();
@@ -258,12 +262,15 @@ bool parse(uint32_t typeCode, const QString &input, int showMode, std::vector<ui
     if (radix == 10 && type->isSigned) {
         // A sign only where the value can have one; toLongLong takes "+5" as well.
         const qint64 value = digits.toLongLong(&ok, 10);
-        const qint64 low = bits == 64 ? std::numeric_limits<qint64>::min() : -(qint64(1) << (bits - 1));
-        const qint64 high = bits == 64 ? std::numeric_limits<qint64>::max() : (qint64(1) << (bits - 1)) - 1;
+        const qint64 low =
+            bits == 64 ? std::numeric_limits<qint64>::min() : -(qint64(1) << (bits - 1));
+        const qint64 high =
+            bits == 64 ? std::numeric_limits<qint64>::max() : (qint64(1) << (bits - 1)) - 1;
         if (!ok || digits.startsWith(QLatin1Char('+')))
             return notA(QString());
         if (value < low || value > high)
-            return refuse(tr("%1 does not fit a %2 value (%3 to %4).").arg(input, name).arg(low).arg(high));
+            return refuse(
+                tr("%1 does not fit a %2 value (%3 to %4).").arg(input, name).arg(low).arg(high));
         raw = uint64_t(value) & mask;
     } else {
         raw = digits.toULongLong(&ok, radix);

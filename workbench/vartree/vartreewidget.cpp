@@ -52,7 +52,8 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == tree && event->type() == QEvent::DynamicPropertyChange &&
-            static_cast<QDynamicPropertyChangeEvent *>(event)->propertyName() == projectNameProperty)
+            static_cast<QDynamicPropertyChangeEvent *>(event)->propertyName() ==
+                projectNameProperty)
             changed();
         return false;
     }
@@ -386,8 +387,8 @@ bool VarTreeWidget::Private::canWriteValue(const QModelIndex &index) const
 
 void VarTreeWidget::Private::tell(const QString &message)
 {
-    QMessageBox box(QMessageBox::Warning, VarTreeWidget::tr("Write Value"), message,
-                    QMessageBox::Ok, q);
+    QMessageBox box(
+        QMessageBox::Warning, VarTreeWidget::tr("Write Value"), message, QMessageBox::Ok, q);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
@@ -418,14 +419,15 @@ void VarTreeWidget::Private::writeValue(const QPersistentModelIndex &index, cons
         if (!failure.isEmpty())
             tell(VarTreeWidget::tr("The value of %1 was not written: %2").arg(variable, failure));
     };
-    if (!ac::LiveWatch::instance()->write(currentProject().toStdString(), item->address(), bytes, done))
+    if (!ac::LiveWatch::instance()->write(
+            currentProject().toStdString(), item->address(), bytes, done))
         done(VarTreeWidget::tr("the controller has no such address."));
 }
 
 void VarTreeWidget::Private::onItemChanged(QTreeWidgetItem *changed, int column)
 {
-    if (column == ValueColumn && editedValue.isValid() && q->itemFromIndex(editedValue) == changed &&
-        q->state() == QAbstractItemView::EditingState) {
+    if (column == ValueColumn && editedValue.isValid() &&
+        q->itemFromIndex(editedValue) == changed && q->state() == QAbstractItemView::EditingState) {
         // Not from inside the editor's commit: a refusal opens a message box.
         const QPersistentModelIndex index = editedValue;
         const QString text = changed->text(ValueColumn);
@@ -493,7 +495,9 @@ VarTreeWidget::VarTreeWidget(QWidget *parent)
     connect(itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
         d->editedValue = QPersistentModelIndex();
     });
-    connect(ac::LiveWatch::instance(), &ac::LiveWatch::valuesArrived, this,
+    connect(ac::LiveWatch::instance(),
+            &ac::LiveWatch::valuesArrived,
+            this,
             [this](const QString &project) {
                 if (d->isWatching() && isVisible() && project == d->currentProject())
                     d->refresh();
