@@ -130,8 +130,15 @@ bool ModbusLayout::range(const ac::HeapAddress &address, ModbusBlock *range) con
     return true;
 }
 
-std::vector<ModbusBlock> ModbusLayout::plan(const std::vector<ac::HeapAddress> &addresses) const
+std::vector<ModbusBlock> ModbusLayout::plan(const std::vector<ac::HeapAddress> &addresses,
+                                            const std::vector<ModbusBlock> &unbridged) const
 {
+    const auto mayBridge = [&unbridged](size_t table, int first, int last) {
+        return std::none_of(unbridged.begin(), unbridged.end(), [&](const ModbusBlock &block) {
+            return size_t(block.table) == table && first < block.start + block.count &&
+                   block.start <= last;
+        });
+    };
     std::array<std::vector<std::pair<int, int>>, 4> spans;
     for (const ac::HeapAddress &address : addresses) {
         ModbusBlock block{};
@@ -143,20 +150,27 @@ std::vector<ModbusBlock> ModbusLayout::plan(const std::vector<ac::HeapAddress> &
         const bool bits = isBitTable(Table(table));
         // A request costs a round trip; a few addresses more in an answer cost
         // next to nothing.
-        const int bridge = bits ? 256 : 16;
+        const int bridge = bits ? 1024 : 64;
         const int limit = bits ? 2000 : 125;
         std::sort(spans[table].begin(), spans[table].end());
         const size_t tableStart = blocks.size();
         for (const auto &[first, last] : spans[table]) {
             if (blocks.size() > tableStart) {
                 ModbusBlock &current = blocks.back();
-                if (first <= current.start + current.count + bridge &&
-                    last - current.start + 1 <= limit) {
+                const int end = current.start + current.count - 1;
+                const bool fits = last - current.start + 1 <= limit;
+                if (first <= end + 1 && fits) {
                     current.count = std::max(current.count, last - current.start + 1);
                     continue;
                 }
+                if (first > end + 1 && first <= end + 1 + bridge && fits &&
+                    mayBridge(table, current.start, last)) {
+                    current.count = last - current.start + 1;
+                    current.bridged = true;
+                    continue;
+                }
             }
-            blocks.push_back(ModbusBlock{Table(table), first, last - first + 1});
+            blocks.push_back(ModbusBlock{Table(table), first, last - first + 1, false});
         }
     }
     return blocks;
@@ -298,7 +312,7 @@ void ModbusTcpLink::refresh()
         return;
     m_pollTimer.stop();
     const std::vector<ModbusBlock> blocks =
-        m_layout.plan(ac::LiveWatch::instance()->watched(m_project.toStdString()));
+        m_layout.plan(ac::LiveWatch::instance()->watched(m_project.toStdString()), m_unbridged);
     m_sent = int(blocks.size());
     if (blocks.empty()) {
         refreshDone();
@@ -355,6 +369,8 @@ void ModbusTcpLink::take(const ModbusBlock &block, QModbusReply *reply)
         return;
     if (reply->error() != QModbusDevice::NoError) {
         mark(block, problem(replyError(reply)));
+        if (block.bridged && reply->error() == QModbusDevice::ProtocolError)
+            m_unbridged.push_back(block);
         return;
     }
     SafeAccore core(m_project.toStdString(), false);

@@ -21,6 +21,7 @@ struct ModbusBlock
     DeviceCatalog::ModbusArea::Table table;
     int start;
     int count;
+    bool bridged = false; // covers addresses nobody watches between watched ones
 };
 
 // A device memory's areas as they lie in the Modbus tables.
@@ -34,10 +35,12 @@ public:
     // word area's bytes lie in. False when its area is not mapped or the range
     // runs past the table's last address.
     bool range(const ac::HeapAddress &address, ModbusBlock *range) const;
-    // The fewest block reads that cover the addresses: per table, ranges a
-    // few addresses apart are bridged, and no block asks for more than one
-    // request may (125 registers, 2000 bits).
-    std::vector<ModbusBlock> plan(const std::vector<ac::HeapAddress> &addresses) const;
+    // The fewest block reads that cover the addresses: per table, ranges up
+    // to 64 registers or 1024 bits apart are bridged, except inside the
+    // unbridged blocks, and no block asks for more than one request may (125
+    // registers, 2000 bits).
+    std::vector<ModbusBlock> plan(const std::vector<ac::HeapAddress> &addresses,
+                                  const std::vector<ModbusBlock> &unbridged = {}) const;
 
     // Area index by area, and its place; null where the area is not mapped.
     const DeviceCatalog::ModbusArea *place(uint32_t area) const;
@@ -117,4 +120,7 @@ private:
     // answered (an index into m_problems, offset by FirstProblem).
     std::array<std::vector<uint8_t>, 4> m_state;
     QStringList m_problems;
+    // Bridged blocks the device refused: their addresses are read range by
+    // range from then on, so one refused address does not blank its neighbours.
+    std::vector<ModbusBlock> m_unbridged;
 };
