@@ -426,7 +426,10 @@ QString ModbusTcpLink::replyError(QModbusReply *reply) const
 {
     switch (reply->error()) {
     case QModbusDevice::ProtocolError: {
-        const int code = int(reply->rawResult().exceptionCode());
+        // Not QModbusPdu::exceptionCode(): Qt keeps the answer's function code
+        // sign-extended in an enum, which reading as one is undefined.
+        const QByteArray answer = reply->rawResult().data();
+        const int code = answer.isEmpty() ? 0 : quint8(answer.at(0));
         return tr("Modbus exception %1 (%2)").arg(code).arg(exceptionName(code));
     }
     case QModbusDevice::TimeoutError:
