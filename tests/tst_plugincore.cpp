@@ -256,7 +256,7 @@ void tst_PluginCore::userRoad()
     const QStringList before = state();
     driver->onNext("QMenu", ModalDriver::choose(QStringLiteral("Remove Watch List")));
     driver->onNext("QMessageBox", click(QStringLiteral("No")));
-    clickNode(folder + QStringLiteral(".Valve"), true);
+    clickNode(folder + QStringLiteral(".Fan"), true);
     QCOMPARE(state(), before);
     QCOMPARE(undoStack()->count(), 2);
 
