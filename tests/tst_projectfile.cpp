@@ -8,8 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +27,14 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList numbered(int count)
+{
+    QStringList entries;
+    for (int i = 0; i < count; ++i)
+        entries.append(QLatin1Char('D') + QString::number(i));
+    return entries;
 }
 
 } // namespace
@@ -68,17 +74,12 @@ void TestProjectFile::roundTrip_data()
     QTest::addColumn<QStringList>("lists");
     QTest::addColumn<QStringList>("entries");
 
-    QStringList many;
-    many.reserve(100000);
-    for (int i = 0; i < 100000; ++i)
-        many.append(QLatin1Char('D') + QString::number(i));
-
     QTest::newRow("plain") << QStringLiteral("Demo") << names("Motor,Pump") << names("D100,M0");
     QTest::newRow("non-ASCII names")
         << QString::fromUtf8("Wärme") << names("监视_1,Wärme") << names("温度,D100.F");
     QTest::newRow("empty entries") << QStringLiteral("Demo") << names("Motor")
                                    << QStringList{QString(), QStringLiteral("D100"), QString()};
-    QTest::newRow("100000 entries") << QStringLiteral("Demo") << names("Big") << many;
+    QTest::newRow("100000 entries") << QStringLiteral("Demo") << names("Big") << numbered(100000);
 }
 
 void TestProjectFile::roundTrip()
@@ -89,13 +90,13 @@ void TestProjectFile::roundTrip()
 
     ProjectModel project(projectName.toStdString());
     project.setDeviceName(QStringLiteral("DEMO-FX"));
-    Symbol speed{QStringLiteral("Motor_Speed"),
-                 QStringLiteral("INT"),
-                 QStringLiteral("D200"),
-                 QString::fromUtf8("Drehzahl in U/min"),
-                 {QStringLiteral("MAIN: network 3"), QStringLiteral("MAIN: network 7")}};
-    Symbol flag{QStringLiteral("Ready"), QStringLiteral("BOOL"), QString(), QString(), {}};
-    project.setSymbols({speed, flag});
+    project.setSymbols(
+        {{QStringLiteral("Motor_Speed"),
+          QStringLiteral("INT"),
+          QStringLiteral("D200"),
+          QString::fromUtf8("Drehzahl in U/min"),
+          names("MAIN: network 3,MAIN: network 7")},
+         {QStringLiteral("Ready"), QStringLiteral("BOOL"), QString(), QString(), {}}});
     project.softComponentModel()->setComment(QStringLiteral("D100"),
                                              QString::fromUtf8("Leitungsdruck \"bar\""));
     for (const QString &name : lists) {
@@ -109,10 +110,6 @@ void TestProjectFile::roundTrip()
     QString error;
     QVERIFY2(ProjectFile::save(project, path, &error), qPrintable(error));
     const QByteArray saved = readBytes(path);
-    const QJsonObject root = QJsonDocument::fromJson(saved).object();
-    QCOMPARE(root.value(QLatin1String("format")).toString(),
-             QStringLiteral("watchlist-workbench-project"));
-    QCOMPARE(root.value(QLatin1String("version")).toInt(), 1);
 
     std::unique_ptr<ProjectModel> loaded = ProjectFile::load(path, &error);
     QVERIFY2(loaded, qPrintable(error));
@@ -159,37 +156,33 @@ void TestProjectFile::corruptInputIsRefused_data()
     QTest::addColumn<QString>("reason");
     QTest::addColumn<Special>("special");
 
-    const auto withHead = [](const char *members) -> QByteArray {
-        return R"({"format":"watchlist-workbench-project","version":1,)" + QByteArray(members);
+    const auto row = [](const char *tag,
+                        const QByteArray &content,
+                        const char *reason,
+                        Special special = Special::None) {
+        QTest::newRow(tag) << content << QString::fromUtf8(reason) << special;
     };
+    const QByteArray head = R"({"format":"watchlist-workbench-project","version":)";
     const QByteArray valid =
-        withHead(R"("name":"Demo","watchLists":[{"name":"A","entries":["D1"]}]})");
-
-    QTest::newRow("nonexistent file") << QByteArray() << "No such file" << Special::None;
-    QTest::newRow("empty file") << QByteArray("") << "is empty" << Special::None;
-    QTest::newRow("truncated JSON")
-        << valid.left(valid.size() - 6) << "not valid JSON" << Special::None;
-    QTest::newRow("not an object")
-        << QByteArray("[1, 2]") << "does not hold a JSON object" << Special::None;
-    QTest::newRow("wrong format") << QByteArray(R"({"format":"other","version":1,"name":"Demo"})")
-                                  << "\"format\"" << Special::None;
-    QTest::newRow("unsupported version")
-        << QByteArray(R"({"format":"watchlist-workbench-project","version":2,"name":"Demo"})")
-        << "Version 2 is not supported" << Special::None;
-    QTest::newRow("version not whole")
-        << QByteArray(R"({"format":"watchlist-workbench-project","version":1.0000000000000002,)"
-                      R"("name":"Demo"})")
-        << "version 1.0000000000000002 is not a whole number" << Special::None;
-    QTest::newRow("duplicate list names")
-        << withHead(R"("name":"Demo","watchLists":[{"name":"A"},{"name":"B"},{"name":"A"}]})")
-        << "Watch list 3: A watch list named \"A\" already exists" << Special::None;
-    QTest::newRow("entry of wrong type")
-        << withHead(R"("name":"Demo","watchLists":[{"name":"A","entries":["D1",5]}]})")
-        << "Entry 2 of watch list \"A\" is not a text" << Special::None;
-    QTest::newRow("named pipe") << QByteArray() << "not a regular file" << Special::Pipe;
-    QTest::newRow("link to /dev/zero")
-        << QByteArray() << "not a regular file" << Special::DeviceLink;
-    QTest::newRow("over 1 GiB") << QByteArray() << "more than the 1 GiB" << Special::Oversized;
+        head + R"(1,"name":"Demo","watchLists":[{"name":"A","entries":["D1"]}]})";
+    row("nonexistent file", QByteArray(), "No such file");
+    row("empty file", "", "is empty");
+    row("truncated JSON", valid.left(valid.size() - 6), "not valid JSON");
+    row("not an object", "[1, 2]", "does not hold a JSON object");
+    row("wrong format", R"({"format":"other","version":1,"name":"Demo"})", "\"format\"");
+    row("unsupported version", head + R"(2,"name":"Demo"})", "Version 2 is not supported");
+    row("version not whole",
+        head + R"(1.0000000000000002,"name":"Demo"})",
+        "version 1.0000000000000002 is not a whole number");
+    row("duplicate list names",
+        head + R"(1,"name":"Demo","watchLists":[{"name":"A"},{"name":"B"},{"name":"A"}]})",
+        "Watch list 3: A watch list named \"A\" already exists");
+    row("entry of wrong type",
+        head + R"(1,"name":"Demo","watchLists":[{"name":"A","entries":["D1",5]}]})",
+        "Entry 2 of watch list \"A\" is not a text");
+    row("named pipe", QByteArray(), "not a regular file", Special::Pipe);
+    row("link to /dev/zero", QByteArray(), "not a regular file", Special::DeviceLink);
+    row("over 1 GiB", QByteArray(), "more than the 1 GiB", Special::Oversized);
 }
 
 void TestProjectFile::corruptInputIsRefused()
@@ -245,10 +238,7 @@ void TestProjectFile::failedSaveKeepsOldFile()
 
     ProjectModel project("Demo");
     QVERIFY(project.watchListModel()->appendWatchList(QStringLiteral("Big")));
-    QStringList entries;
-    for (int i = 0; i < 20000; ++i)
-        entries.append(QLatin1Char('D') + QString::number(i));
-    project.watchListModel()->getObject(QStringLiteral("Big"))->setVariables(entries);
+    project.watchListModel()->getObject(QStringLiteral("Big"))->setVariables(numbered(20000));
 
     QString error;
     bool saved = false;

@@ -1,10 +1,8 @@
 #include "accore.h"
 #include "application.h"
 #include "cookies.h"
-#include "modaldriver.h"
 #include "names.h"
 #include "projectmodelmanager.h"
-#include "projectundostacks.h"
 #include "serviceregistry.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
@@ -14,17 +12,13 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -46,16 +40,12 @@ NodeInfo nodeInfo(const QString &name, const QVariantMap &data = {})
     return info;
 }
 
-using ViewOperation = std::function<bool(SolutionTree *)>;
 const QString folder = QStringLiteral("P.Watch List");
 
 } // namespace
 
-Q_DECLARE_METATYPE(ViewOperation)
-
 // What the plug-in relies on of the workbench: the solution tree's and tool
-// windows' refusals, opening and closing projects, the current project, and the
-// services that follow it: undo stacks, symbols, the simulated controller.
+// windows' refusals, opening and closing projects, and the current project.
 class TestProjects : public QObject
 {
     Q_OBJECT
@@ -68,7 +58,6 @@ private slots:
     void refusedViewOperations();
     void toolWindowRemovalTakesOnlyItsWindows();
     void closeAnnouncesBeforeDropping();
-    void symbolsFollowTheCurrentProject();
     void refusedOpen_data();
     void refusedOpen();
 
@@ -92,18 +81,12 @@ void TestProjects::cleanup()
     QVERIFY(modelNames().isEmpty());
 }
 
-// The project has a symbol <name>_Speed and a watch list <name>List.
+// A project file naming the device, or none where it is undefined.
 QString TestProjects::write(const QString &fileName, const QString &name, const QJsonValue &device)
 {
-    const QJsonObject symbol{{QStringLiteral("name"), QString(name + QStringLiteral("_Speed"))},
-                             {QStringLiteral("dataType"), QStringLiteral("INT")},
-                             {QStringLiteral("address"), QStringLiteral("D0")}};
-    const QJsonObject list{{QStringLiteral("name"), QString(name + QStringLiteral("List"))}};
     QJsonObject project{{QStringLiteral("format"), QStringLiteral("watchlist-workbench-project")},
                         {QStringLiteral("version"), 1},
-                        {QStringLiteral("name"), name},
-                        {QStringLiteral("symbols"), QJsonArray{symbol}},
-                        {QStringLiteral("watchLists"), QJsonArray{list}}};
+                        {QStringLiteral("name"), name}};
     if (!device.isUndefined())
         project.insert(QStringLiteral("device"), device);
     QFile file(m_dir.filePath(fileName));
@@ -148,34 +131,31 @@ void TestProjects::registryIsWeak()
 
 void TestProjects::refusedViewOperations_data()
 {
-    QTest::addColumn<ViewOperation>("operation");
-    const auto row = [](const char *tag, ViewOperation operation) {
-        QTest::newRow(tag) << operation;
-    };
-    row("add under unknown parent", [](SolutionTree *view) {
-        return view->addNode(QStringLiteral("Q"), nodeInfo(QStringLiteral("X")), 0);
-    });
-    row("add existing path", [](SolutionTree *view) {
-        return view->addNode(folder, nodeInfo(QStringLiteral("Pump")), 0);
-    });
-    row("add existing path by a dotted name", [](SolutionTree *view) {
-        return view->addNode(QStringLiteral("P"), nodeInfo(QStringLiteral("Watch List.Pump")), 0);
-    });
-    row("add empty name",
-        [](SolutionTree *view) { return view->addNode(folder, nodeInfo(QString()), 0); });
-    row("remove parent without recursion",
-        [](SolutionTree *view) { return view->removeNode(folder, false); });
-    row("remove unknown", [](SolutionTree *view) {
-        return view->removeNode(folder + QStringLiteral(".Fan"), true);
-    });
-    row("move past the end", [](SolutionTree *view) { return view->moveNode(folder, 3, 0); });
-    row("move from before the start",
-        [](SolutionTree *view) { return view->moveNode(folder, 0, -1); });
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("first"); // remove: recursive; move: from
+    QTest::addColumn<int>("second");
+
+    // clang-format off
+    QTest::newRow("add under unknown parent") << "add" << "Q" << "X" << 0 << 0;
+    QTest::newRow("add existing path") << "add" << folder << "Pump" << 0 << 0;
+    QTest::newRow("add existing path by a dotted name") << "add" << "P" << "Watch List.Pump" << 0 << 0;
+    QTest::newRow("add empty name") << "add" << folder << "" << 0 << 0;
+    QTest::newRow("remove parent without recursion") << "remove" << folder << "" << 0 << 0;
+    QTest::newRow("remove unknown") << "remove" << folder + QStringLiteral(".Fan") << "" << 1 << 0;
+    QTest::newRow("move past the end") << "move" << folder << "" << 3 << 0;
+    QTest::newRow("move from before the start") << "move" << folder << "" << 0 << -1;
+    // clang-format on
 }
 
 void TestProjects::refusedViewOperations()
 {
-    QFETCH(ViewOperation, operation);
+    QFETCH(QString, operation);
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QFETCH(int, first);
+    QFETCH(int, second);
     SolutionTree *view = m_workbench->solutionTree();
     QVERIFY(open(QStringLiteral("P")));
     QVERIFY(view->addNode(QStringLiteral("P"), nodeInfo(QStringLiteral("Watch List")), 0));
@@ -186,7 +166,12 @@ void TestProjects::refusedViewOperations()
         QVERIFY(view->addNode(folder, nodeInfo(QLatin1String(name), data), 0));
     }
 
-    QVERIFY(!operation(view));
+    if (operation == QLatin1String("add"))
+        QVERIFY(!view->addNode(path, nodeInfo(name), 0));
+    else if (operation == QLatin1String("remove"))
+        QVERIFY(!view->removeNode(path, first));
+    else
+        QVERIFY(!view->moveNode(path, first, second));
     QCOMPARE(view->childNodes(folder).join(QLatin1Char(' ')), QStringLiteral("Motor Pump Valve"));
     QCOMPARE(view->childNodes(QString()), QStringList{QStringLiteral("P")});
 }
@@ -230,104 +215,59 @@ void TestProjects::closeAnnouncesBeforeDropping()
         QVERIFY(open(QLatin1String(name)));
     m_workbench->setCurrentProject(QStringLiteral("Beta"));
     Solution::View *view = m_workbench->solutionTree();
-    QString cookieAtSignal;
-    bool nodeAtSignal = false;
-    bool modelAtSignal = false;
+    // At each announcement: the current project, "+" if its node and model are still there.
+    QStringList atSignal;
     QObject context;
     connect(view, &Solution::View::projectClosed, &context, [&] {
-        cookieAtSignal = m_workbench->cookies()->value(QStringLiteral("Project.Name")).toString();
-        nodeAtSignal = view->childNodes(QString()).contains(cookieAtSignal);
-        modelAtSignal = modelNames().contains(cookieAtSignal);
+        const QString name =
+            m_workbench->cookies()->value(QStringLiteral("Project.Name")).toString();
+        const bool there =
+            view->childNodes(QString()).contains(name) && modelNames().contains(name);
+        atSignal.append(name + QLatin1String(there ? "+" : "-"));
     });
     QSignalSpy current(m_workbench.get(), &Workbench::currentProjectChanged);
 
     // A project closed in the background is current while it is announced;
     // the project current before is current again afterwards.
     m_workbench->closeProject(QStringLiteral("Alpha"));
-    QCOMPARE(cookieAtSignal, QStringLiteral("Alpha"));
     QCOMPARE(m_workbench->currentProject(), QStringLiteral("Beta"));
     m_workbench->closeProject(QStringLiteral("Beta"));
-    QCOMPARE(cookieAtSignal, QStringLiteral("Beta"));
-    QVERIFY(nodeAtSignal);
-    QVERIFY(modelAtSignal);
     QVERIFY(!SafeAccore("Beta", false));
     QCOMPARE(modelNames(), names("Gamma"));
     QCOMPARE(m_workbench->cookies()->value(QStringLiteral("Project.Name")).toString(),
              QStringLiteral("Gamma"));
 
     m_workbench->closeProject(QStringLiteral("Gamma"));
-    QCOMPARE(cookieAtSignal, QStringLiteral("Gamma"));
+    QCOMPARE(atSignal, names("Alpha+,Beta+,Gamma+"));
     QVERIFY(!m_workbench->cookies()->contains(QStringLiteral("Project.Name")));
     QCOMPARE(current.last().at(0).toString(), QString());
 }
 
-void TestProjects::symbolsFollowTheCurrentProject()
-{
-    QVERIFY(open(QStringLiteral("Alpha")));
-    QVERIFY(open(QStringLiteral("Beta")));
-    QTreeWidget *symbols = m_workbench->undoStacks()->symbolsView();
-    const auto shown = [symbols] { return symbols->topLevelItem(0)->text(0); };
-
-    // A definition in another project makes that project current.
-    QVERIFY(m_workbench->undoStacks()->gotoSymbol(QStringLiteral("Alpha_Speed"),
-                                                  QStringLiteral("Alpha")));
-    QCOMPARE(m_workbench->currentProject(), QStringLiteral("Alpha"));
-    QCOMPARE(shown(), QStringLiteral("Alpha_Speed"));
-    m_workbench->setCurrentProject(QStringLiteral("Beta"));
-    QCOMPARE(shown(), QStringLiteral("Beta_Speed"));
-
-    QStringList offered;
-    QString message;
-    ModalDriver driver;
-    driver.onNext("QMenu", [&offered](QWidget *widget) {
-        auto menu = static_cast<QMenu *>(widget);
-        QMenu *lists = menu->actions().value(0)->menu();
-        for (QAction *action : lists->actions())
-            offered.append(action->text());
-        menu->setActiveAction(lists->menuAction());
-        QTest::keyClick(menu, Qt::Key_Right);
-        lists->setActiveAction(lists->actions().value(0));
-        QTest::keyClick(lists, Qt::Key_Return);
-    });
-    driver.onNext("QMessageBox", ModalDriver::noteMessage(&message));
-    emit symbols->customContextMenuRequested(
-        symbols->visualItemRect(symbols->topLevelItem(0)).center());
-    QTRY_VERIFY(driver.allHandled());
-
-    QCOMPARE(offered, names("BetaList"));
-    // No plug-in here: nothing can take the entry, and the user is told.
-    QCOMPARE(message,
-             QStringLiteral("Add to Watch List|\"Beta_Speed\" was not added: "
-                            "No watch-list service is loaded."));
-}
-
 void TestProjects::refusedOpen_data()
 {
-    QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QJsonValue>("device");
+    QTest::addColumn<QJsonValue>("device"); // null: the file is cut short
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("duplicate name") << "other.wlproj" << "Alpha" << QJsonValue(QStringLiteral("DEMO-FX"))
-                                    << "a project named \"Alpha\" is already open.";
+    const QJsonValue fx(QStringLiteral("DEMO-FX"));
+    const QJsonValue unknown(QStringLiteral("NO-SUCH-PLC"));
+    // clang-format off
+    QTest::newRow("duplicate name") << "Alpha" << fx << "a project named \"Alpha\" is already open.";
     QTest::newRow("unknown device")
-        << "beta.wlproj" << "Beta" << QJsonValue(QStringLiteral("NO-SUCH-PLC"))
-        << "its device \"NO-SUCH-PLC\" is not one this workbench knows";
-    QTest::newRow("no device") << "beta.wlproj" << "Beta" << QJsonValue(QJsonValue::Undefined)
-                               << "it names no device";
-    QTest::newRow("empty device") << "beta.wlproj" << "Beta" << QJsonValue(QStringLiteral(""))
-                                  << "it names no device";
-    QTest::newRow("truncated JSON") << "broken.wlproj" << "Beta" << QJsonValue() << "broken.wlproj";
+        << "Beta" << unknown << "its device \"NO-SUCH-PLC\" is not one this workbench knows";
+    QTest::newRow("no device") << "Beta" << QJsonValue(QJsonValue::Undefined) << "it names no device";
+    QTest::newRow("empty device") << "Beta" << QJsonValue(QString()) << "it names no device";
+    QTest::newRow("truncated JSON") << "Beta" << QJsonValue() << "not valid JSON";
+    // clang-format on
 }
 
 void TestProjects::refusedOpen()
 {
-    QFETCH(QString, fileName);
     QFETCH(QString, name);
     QFETCH(QJsonValue, device);
     QFETCH(QString, message);
     QVERIFY(open(QStringLiteral("Alpha")));
-    const QString path = write(fileName, name, device);
+    const QString path = write(QStringLiteral("other.wlproj"), name, device);
     if (device.isNull()) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(40));
