@@ -745,21 +745,6 @@ private:
     int m_port = 0;
 };
 
-QModbusDataUnit::RegisterType modbusType(DeviceCatalog::ModbusArea::Table table)
-{
-    switch (table) {
-    case DeviceCatalog::ModbusArea::Coils:
-        return QModbusDataUnit::Coils;
-    case DeviceCatalog::ModbusArea::DiscreteInputs:
-        return QModbusDataUnit::DiscreteInputs;
-    case DeviceCatalog::ModbusArea::InputRegisters:
-        return QModbusDataUnit::InputRegisters;
-    case DeviceCatalog::ModbusArea::HoldingRegisters:
-        break;
-    }
-    return QModbusDataUnit::HoldingRegisters;
-}
-
 // Runs the event loop until the link's next refresh has finished.
 bool waitForRefresh(ModbusTcpLink *link)
 {
@@ -855,7 +840,7 @@ double bareRounds(QModbusTcpClient &client, const std::vector<ModbusBlock> &read
         pending = int(reads.size());
         for (const ModbusBlock &read : reads) {
             QModbusReply *reply = client.sendReadRequest(
-                QModbusDataUnit(modbusType(read.table), read.start, quint16(read.count)), 1);
+                QModbusDataUnit(modbusRegisterType(read.table), read.start, quint16(read.count)), 1);
             if (!reply) {
                 failed(client.errorString());
                 return;
