@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,7 +39,7 @@ QStringList numbered(int count)
 } // namespace
 
 // What stands at the path instead of a file written with the content.
-enum class Special { None, Pipe, DeviceLink, Oversized };
+enum class Special { None, Pipe, Oversized };
 Q_DECLARE_METATYPE(Special)
 
 class TestProjectFile : public QObject
@@ -50,12 +49,10 @@ class TestProjectFile : public QObject
 private slots:
     void init();
 
-    void roundTrip_data();
     void roundTrip();
     void loadsHandWrittenProject();
     void corruptInputIsRefused_data();
     void corruptInputIsRefused();
-    void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
 
 private:
@@ -68,25 +65,13 @@ void TestProjectFile::init()
     QVERIFY(m_dir->isValid());
 }
 
-void TestProjectFile::roundTrip_data()
-{
-    QTest::addColumn<QString>("projectName");
-    QTest::addColumn<QStringList>("lists");
-    QTest::addColumn<QStringList>("entries");
-
-    QTest::newRow("plain") << QStringLiteral("Demo") << names("Motor,Pump") << names("D100,M0");
-    QTest::newRow("non-ASCII names")
-        << QString::fromUtf8("Wärme") << names("监视_1,Wärme") << names("温度,D100.F");
-    QTest::newRow("empty entries") << QStringLiteral("Demo") << names("Motor")
-                                   << QStringList{QString(), QStringLiteral("D100"), QString()};
-    QTest::newRow("100000 entries") << QStringLiteral("Demo") << names("Big") << numbered(100000);
-}
-
+// Non-ASCII names, empty entries and a long list: everything comes back.
 void TestProjectFile::roundTrip()
 {
-    QFETCH(QString, projectName);
-    QFETCH(QStringList, lists);
-    QFETCH(QStringList, entries);
+    const QString projectName = QString::fromUtf8("Wärme");
+    const QStringList lists = names("Motor,监视_1");
+    const QStringList entries =
+        QStringList{QString(), QString::fromUtf8("温度"), QString()} + numbered(100000);
 
     ProjectModel project(projectName.toStdString());
     project.setDeviceName(QStringLiteral("DEMO-FX"));
@@ -165,15 +150,10 @@ void TestProjectFile::corruptInputIsRefused_data()
     const QByteArray head = R"({"format":"watchlist-workbench-project","version":)";
     const QByteArray valid =
         head + R"(1,"name":"Demo","watchLists":[{"name":"A","entries":["D1"]}]})";
-    row("nonexistent file", QByteArray(), "No such file");
     row("empty file", "", "is empty");
     row("truncated JSON", valid.left(valid.size() - 6), "not valid JSON");
-    row("not an object", "[1, 2]", "does not hold a JSON object");
     row("wrong format", R"({"format":"other","version":1,"name":"Demo"})", "\"format\"");
     row("unsupported version", head + R"(2,"name":"Demo"})", "Version 2 is not supported");
-    row("version not whole",
-        head + R"(1.0000000000000002,"name":"Demo"})",
-        "version 1.0000000000000002 is not a whole number");
     row("duplicate list names",
         head + R"(1,"name":"Demo","watchLists":[{"name":"A"},{"name":"B"},{"name":"A"}]})",
         "Watch list 3: A watch list named \"A\" already exists");
@@ -181,7 +161,6 @@ void TestProjectFile::corruptInputIsRefused_data()
         head + R"(1,"name":"Demo","watchLists":[{"name":"A","entries":["D1",5]}]})",
         "Entry 2 of watch list \"A\" is not a text");
     row("named pipe", QByteArray(), "not a regular file", Special::Pipe);
-    row("link to /dev/zero", QByteArray(), "not a regular file", Special::DeviceLink);
     row("over 1 GiB", QByteArray(), "more than the 1 GiB", Special::Oversized);
 }
 
@@ -192,46 +171,26 @@ void TestProjectFile::corruptInputIsRefused()
     QFETCH(Special, special);
 
     const QString path = m_dir->filePath(QString::fromUtf8("projekt ä.json"));
-    switch (special) {
-    case Special::None:
-        break;
-    case Special::Pipe: // opening it to read would wait for a writer forever
+    QFile file(path);
+    if (special == Special::Pipe) // opening it to read would wait for a writer forever
         QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        break;
-    case Special::DeviceLink:
-        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
-        break;
-    case Special::Oversized: { // sparse: no disk space is used
-        QFile file(path);
+    else if (special == Special::Oversized) // sparse: no disk space is used
         QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(ProjectFile::maxFileSize + 1));
-        break;
-    }
-    }
-    const bool exists = !content.isNull();
-    if (exists)
+    else
         QVERIFY(writeBytes(path, content));
 
     QString error;
     QVERIFY(!ProjectFile::load(path, &error));
     QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
     QVERIFY2(error.contains(reason), qPrintable(error));
-    QCOMPARE(QFileInfo::exists(path), exists || special != Special::None);
-    if (exists)
+    if (special == Special::None)
         QVERIFY(readBytes(path) == content);
 }
 
-void TestProjectFile::failedSaveKeepsOldFile_data()
-{
-    QTest::addColumn<bool>("readOnlyDirectory");
-
-    QTest::newRow("read-only directory") << true;
-    QTest::newRow("write fails midway") << false;
-}
-
+// A write that fails after the temporary file exists (here: past a file-size
+// limit) must leave the old file as it was and no temporary behind.
 void TestProjectFile::failedSaveKeepsOldFile()
 {
-    QFETCH(bool, readOnlyDirectory);
-
     const QString path = m_dir->filePath(QStringLiteral("project.json"));
     const QByteArray old = "old content";
     QVERIFY(writeBytes(path, old));
@@ -240,30 +199,16 @@ void TestProjectFile::failedSaveKeepsOldFile()
     QVERIFY(project.watchListModel()->appendWatchList(QStringLiteral("Big")));
     project.watchListModel()->getObject(QStringLiteral("Big"))->setVariables(numbered(20000));
 
+    rlimit original{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
+    rlimit small = original;
+    small.rlim_cur = 4096;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString error;
-    bool saved = false;
-    if (readOnlyDirectory) {
-        const QFile::Permissions writable = QFile::permissions(m_dir->path());
-        QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
-        if (QFile(m_dir->filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly)) {
-            QFile::remove(m_dir->filePath(QStringLiteral("probe")));
-            QFile::setPermissions(m_dir->path(), writable);
-            QSKIP("Permissions are not enforced for this user.");
-        }
-        saved = ProjectFile::save(project, path, &error);
-        QFile::setPermissions(m_dir->path(), writable);
-    } else {
-        // A file-size limit makes the write fail after the temporary file exists.
-        rlimit original{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
-        rlimit small = original;
-        small.rlim_cur = 4096;
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        saved = ProjectFile::save(project, path, &error);
-        setrlimit(RLIMIT_FSIZE, &original);
-        std::signal(SIGXFSZ, previousHandler);
-    }
+    const bool saved = ProjectFile::save(project, path, &error);
+    setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, previousHandler);
 
     QVERIFY(!saved);
     QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
