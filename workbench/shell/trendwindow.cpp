@@ -148,13 +148,14 @@ QString TrendWindow::setRows(VarTreeWidget *tree)
     int trendable = 0;
     if (tree) {
         m_project = tree->projectName().toStdString();
-        // Model indexes give the rows' order without a search per item; a
-        // row counts once however many of its cells are selected.
+        // The selection's ranges give the rows' order without a search per
+        // item, and without an index per cell of a long selection.
         std::vector<std::pair<int, int>> rows;
-        for (const QModelIndex &index : tree->selectionModel()->selectedIndexes()) {
-            rows.push_back(index.parent().isValid()
-                               ? std::make_pair(index.parent().row(), index.row())
-                               : std::make_pair(index.row(), -1));
+        for (const QItemSelectionRange &range : tree->selectionModel()->selection()) {
+            const QModelIndex parent = range.parent();
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                rows.push_back(parent.isValid() ? std::make_pair(parent.row(), row)
+                                                : std::make_pair(row, -1));
         }
         std::sort(rows.begin(), rows.end());
         rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
