@@ -6,7 +6,6 @@
 #include "batchmonotordlg.h"
 #include "cookies.h"
 #include "devicecatalog.h"
-#include "controllertransfer.h"
 #include "vartreewidget.h"
 #include "watchlistobject.h"
 #include "watchlistwidget.h"
@@ -15,12 +14,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
-
-#include <malloc.h>
 
 #include <memory>
 
@@ -34,24 +30,21 @@ const char testDevice[] = R"({"name": "TEST-100", "areas": [
     {"name": "B", "byteSize": 2, "radix": 2, "elementSize": 0, "dataType": 24},
     {"name": "E", "byteSize": 400, "radix": 10, "elementSize": 4, "dataType": 3}]})";
 
-QStringList bitsOf(const QString &word)
+// The device a table's area is looked at on: M is DEMO-WIDE's 2^32 bits, G
+// HUGE-BITS' nearly 2^35 bits, H, B and E are TEST-100's.
+QString deviceOf(const QString &area)
 {
-    QStringList names;
-    for (int bit = 0; bit < 16; ++bit)
-        names.append(word + QLatin1Char('.') + QString::number(bit));
-    return names;
+    if (area == QLatin1String("M"))
+        return QStringLiteral("DEMO-WIDE");
+    if (area == QLatin1String("G"))
+        return QStringLiteral("HUGE-BITS");
+    return QStringLiteral("HBE").contains(area) ? QStringLiteral("TEST-100")
+                                                : QStringLiteral("DEMO-FX");
 }
 
 template<typename T> T *part(QObject *dialog, const char *name)
 {
     return dialog->findChild<T *>(QLatin1String(name));
-}
-
-// A 512 MiB area allocated at once shows here.
-[[maybe_unused]] qint64 heapBytes()
-{
-    const struct mallinfo2 info = mallinfo2();
-    return qint64(info.uordblks + info.hblkhd);
 }
 
 } // namespace
@@ -73,19 +66,12 @@ private slots:
     void expansion();
     void throughTheWindow_data();
     void throughTheWindow();
-    void wideDeviceGoesOnlineSparsely();
 
 private:
     // Opens the project on that device: "DEMO-FX", "DEMO-WIDE", or "TEST-100" and
     // "HUGE-BITS" (DEMO-FX projects whose controller core has other areas).
     bool openProject(const QString &device, const QString &name = project);
     WatchListObject *list() const { return host->watchList(project, QStringLiteral("Main")); }
-    // Fills the form and presses OK; the message shown, as "title|text".
-    QString pressOk(BatchMonotorDlg *dialog,
-                    const QString &type,
-                    const QString &begin,
-                    const QString &end,
-                    int length);
 
     std::unique_ptr<HostFixture> host;
     std::unique_ptr<WatchListWidget> widget;
@@ -94,18 +80,16 @@ private:
 void tst_BatchMonitor::cleanup()
 {
     widget.reset();
-    host->workbench().transfer()->setOnline(false);
     host.reset();
     QTRY_VERIFY(!QApplication::activeModalWidget());
 }
 
 bool tst_BatchMonitor::openProject(const QString &device, const QString &name)
 {
-    const QString projectDevice = device == QLatin1String("DEMO-WIDE") ? device
-                                                                       : QStringLiteral("DEMO-FX");
+    const bool demo = device.startsWith(QLatin1String("DEMO"));
     QString error;
     if (!host->workbench().openProject(
-            host->writeProject(name, {QStringLiteral("Main")}, projectDevice), &error)) {
+            host->writeProject(name, {QStringLiteral("Main")}, demo ? device : QStringLiteral("DEMO-FX")), &error)) {
         qWarning("%s", qPrintable(error));
         return false;
     }
@@ -123,31 +107,6 @@ bool tst_BatchMonitor::openProject(const QString &device, const QString &name)
     return error.isEmpty();
 }
 
-QString tst_BatchMonitor::pressOk(BatchMonotorDlg *dialog,
-                                  const QString &type,
-                                  const QString &begin,
-                                  const QString &end,
-                                  int length)
-{
-    auto types = part<QComboBox>(dialog, "comboSCType");
-    types->setCurrentIndex(types->findText(type));
-    // Set, not typed: some texts are past what the validators let through.
-    part<QLineEdit>(dialog, "editBeginAddr")->setText(begin);
-    if (length > 0) {
-        QTest::mouseClick(part<QCheckBox>(dialog, "checkLength"), Qt::LeftButton);
-        part<QSpinBox>(dialog, "spinLength")->setValue(length);
-    } else {
-        part<QLineEdit>(dialog, "editEndAddr")->setText(end);
-    }
-
-    QString message;
-    ModalDriver driver;
-    driver.onNext("QMessageBox", ModalDriver::noteMessage(&message));
-    // A message box runs modally inside the click.
-    QTest::mouseClick(part<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
-    return message;
-}
-
 // No core to ask; the length controls need none.
 void tst_BatchMonitor::withoutProject()
 {
@@ -159,22 +118,17 @@ void tst_BatchMonitor::withoutProject()
     QCOMPARE(part<QLineEdit>(&dialog, "editBeginAddr")->text(), QStringLiteral("0"));
 
     auto spin = part<QSpinBox>(&dialog, "spinLength");
-    auto end = part<QLineEdit>(&dialog, "editEndAddr");
-    spin->setValue(0);
-    QCOMPARE(spin->value(), 1);
-    spin->setValue(1000000000);
-    QCOMPARE(spin->value(), 999999999);
+    QCOMPARE(qMakePair(spin->minimum(), spin->maximum()), qMakePair(1, 999999999));
     dialog.show();
     for (bool lengthChecked : {true, false}) {
         QTest::mouseClick(part<QCheckBox>(&dialog, "checkLength"), Qt::LeftButton);
-        QVERIFY(spin->isEnabled() == lengthChecked && end->isEnabled() != lengthChecked);
+        QCOMPARE(spin->isEnabled(), lengthChecked);
+        QCOMPARE(part<QLineEdit>(&dialog, "editEndAddr")->isEnabled(), !lengthChecked);
     }
 }
 
 void tst_BatchMonitor::areas_data()
 {
-    QTest::addColumn<QString>("device");
-    QTest::addColumn<QString>("area");
     QTest::addColumn<quint64>("count");
     QTest::addColumn<quint32>("radix");
     QTest::addColumn<int>("dataType");
@@ -182,30 +136,26 @@ void tst_BatchMonitor::areas_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
 
-    const auto row = [](const char *device, const char *area, quint64 count, quint32 radix,
-                        int dataType, const char *typeAndMode, const char *typed,
-                        const char *shown) {
-        QTest::newRow(area) << QString::fromLatin1(device) << QString::fromLatin1(area) << count
-                            << radix << dataType << names(typeAndMode) << QString::fromLatin1(typed)
-                            << QString::fromLatin1(shown);
+    const auto row = [](const char *area, quint64 count, quint32 radix, int dataType,
+                        const char *typeAndMode, const char *typed, const char *shown) {
+        QTest::newRow(area) << count << radix << dataType << names(typeAndMode)
+                            << QString::fromLatin1(typed) << QString::fromLatin1(shown);
     };
-    row("DEMO-FX", "X", 256, 8, ac::TYPE_BOOL, "BOOL,Binary", "178", "17");
-    row("DEMO-FX", "D", 8000, 10, ac::TYPE_INT, "INT,Decimal", "-1A2", "12");
-    row("DEMO-FX", "W", 512, 16, ac::TYPE_INT, "INT,Decimal", "1A1a", "1A1");
-    row("TEST-100", "B", 16, 2, ac::TYPE_BOOL, "BOOL,Binary", "1021", "101");
-    row("TEST-100", "E", 100, 10, ac::TYPE_DINT, "DINT,Decimal", "-1A2", "12");
-    row("DEMO-WIDE", "M", quint64(1) << 32, 10, ac::TYPE_BOOL, "BOOL,Binary", "-1A2", "12");
+    row("X", 256, 8, ac::TYPE_BOOL, "BOOL,Binary", "178", "17");
+    row("D", 8000, 10, ac::TYPE_INT, "INT,Decimal", "-1A2", "12");
+    row("W", 512, 16, ac::TYPE_INT, "INT,Decimal", "1A1a", "1A1");
+    row("B", 16, 2, ac::TYPE_BOOL, "BOOL,Binary", "1021", "101");
+    row("E", 100, 10, ac::TYPE_DINT, "DINT,Decimal", "-1A2", "12");
+    row("M", quint64(1) << 32, 10, ac::TYPE_BOOL, "BOOL,Binary", "-1A2", "12");
 }
 
 void tst_BatchMonitor::areas()
 {
-    QFETCH(QString, device);
-    QFETCH(QString, area);
+    const QString area = QString::fromLatin1(QTest::currentDataTag());
     QFETCH(QStringList, typeAndMode);
     QFETCH(QString, typed);
-    QFETCH(QString, shown);
 
-    QVERIFY(openProject(device));
+    QVERIFY(openProject(deviceOf(area)));
     BatchMonotorDlg dialog;
     dialog.show();
     QTEST(dialog.addressCountOf(area), "count");
@@ -236,12 +186,12 @@ void tst_BatchMonitor::areas()
     for (QLineEdit *edit : {begin, end}) {
         QVERIFY(edit->text().isEmpty());
         QTest::keyClicks(edit, typed);
-        QCOMPARE(edit->text(), shown);
+        QTEST(edit->text(), "shown");
     }
 }
 
-// Areas H (100 words, on TEST-100), M (2^32 bits, on DEMO-WIDE) and G (nearly
-// 2^35 bits, on HUGE-BITS); a length of 0 gives the range by its end address.
+// Areas H (100 words), M (2^32 bits) and G (nearly 2^35 bits); a length of 0
+// gives the range by its end address.
 void tst_BatchMonitor::onOk_data()
 {
     QTest::addColumn<QString>("area");
@@ -282,17 +232,30 @@ void tst_BatchMonitor::onOk()
 {
     QFETCH(QString, area);
     QFETCH(QString, begin);
+    QFETCH(int, length);
     QFETCH(QString, message);
 
-    const QString device = area == QLatin1String("H")   ? QStringLiteral("TEST-100")
-                           : area == QLatin1String("M") ? QStringLiteral("DEMO-WIDE")
-                                                        : QStringLiteral("HUGE-BITS");
-    QVERIFY(openProject(device));
+    QVERIFY(openProject(deviceOf(area)));
     BatchMonotorDlg dialog;
     dialog.show();
-    QFETCH(QString, end);
-    QFETCH(int, length);
-    QCOMPARE(pressOk(&dialog, area, begin, end, length), message);
+    auto types = part<QComboBox>(&dialog, "comboSCType");
+    types->setCurrentIndex(types->findText(area));
+    // Set, not typed: some texts are past what the validators let through.
+    part<QLineEdit>(&dialog, "editBeginAddr")->setText(begin);
+    if (length > 0) {
+        QTest::mouseClick(part<QCheckBox>(&dialog, "checkLength"), Qt::LeftButton);
+        part<QSpinBox>(&dialog, "spinLength")->setValue(length);
+    } else {
+        QFETCH(QString, end);
+        part<QLineEdit>(&dialog, "editEndAddr")->setText(end);
+    }
+    QString shown;
+    ModalDriver driver;
+    driver.onNext("QMessageBox", ModalDriver::noteMessage(&shown));
+    // A message box runs modally inside the click.
+    QTest::mouseClick(part<QPushButton>(&dialog, "btnOK"), Qt::LeftButton);
+
+    QCOMPARE(shown, message);
     QCOMPARE(dialog.result() == QDialog::Accepted, message.isEmpty());
     if (message.isEmpty()) {
         QCOMPARE(dialog.param.scType, area);
@@ -310,9 +273,9 @@ void tst_BatchMonitor::onOk()
     }
 }
 
+// An empty list of names: nothing added.
 void tst_BatchMonitor::expansion_data()
 {
-    QTest::addColumn<QString>("device");
     QTest::addColumn<QString>("area");
     QTest::addColumn<quint32>("begin");
     QTest::addColumn<quint32>("length");
@@ -320,47 +283,42 @@ void tst_BatchMonitor::expansion_data()
     QTest::addColumn<int>("showMode");
     QTest::addColumn<QStringList>("names");
 
-    const auto row = [](const char *tag, const char *device, const char *area, quint32 begin,
-                        quint32 length, int dataType, int showMode, const QStringList &names) {
-        QTest::newRow(tag) << QString::fromLatin1(device) << QString::fromLatin1(area) << begin
-                           << length << dataType << showMode << names;
+    const auto row = [](const char *tag, const char *area, quint32 begin, quint32 length,
+                        int dataType, int showMode, const QStringList &names) {
+        QTest::newRow(tag) << QString::fromLatin1(area) << begin << length << dataType << showMode
+                           << names;
     };
-    row("octal bits", "DEMO-FX", "X", 8, 3, 9, 2, names("X10,X11,X12"));
-    row("INT, the area's own", "DEMO-FX", "D", 100, 3, 2, 10, names("D100,D101,D102"));
-    row("DINT", "DEMO-FX", "D", 100, 5, 3, 16, names("D100.D,D102.D"));
-    row("LREAL", "DEMO-FX", "D", 100, 5, 11, 10, names("D100.DF"));
-    row("BOOL", "DEMO-FX", "D", 100, 1, 9, 2, bitsOf(QStringLiteral("D100")));
-    row("STRING shorter than a value", "DEMO-FX", "D", 100, 40, 18, 10, {});
-    row("STRING", "DEMO-FX", "D", 100, 41, 18, 10, names("D100.T"));
-    row("hex names in lower case", "DEMO-FX", "W", 26, 4, 3, 16, names("W1a.D,W1c.D"));
-    row("other type on double words", "TEST-100", "E", 0, 10, 2, 10, {});
-    row("range past the area", "DEMO-FX", "D", 7999, 2, 2, 10, {});
-    row("wrapping past 2^32 bits", "DEMO-WIDE", "M", 4294967295u, 2, 9, 2, {});
+    QStringList bits;
+    for (int bit = 0; bit < 16; ++bit)
+        bits.append(QStringLiteral("D100.%1").arg(bit));
+    row("octal bits", "X", 8, 3, 9, 2, names("X10,X11,X12"));
+    row("INT, the area's own", "D", 100, 3, 2, 10, names("D100,D101,D102"));
+    row("DINT", "D", 100, 5, 3, 16, names("D100.D,D102.D"));
+    row("LREAL", "D", 100, 5, 11, 10, names("D100.DF"));
+    row("BOOL", "D", 100, 1, 9, 2, bits);
+    row("STRING shorter than a value", "D", 100, 40, 18, 10, {});
+    row("STRING", "D", 100, 41, 18, 10, names("D100.T"));
+    row("hex names in lower case", "W", 26, 4, 3, 16, names("W1a.D,W1c.D"));
+    row("other type on double words", "E", 0, 10, 2, 10, {});
+    row("range past the area", "D", 7999, 2, 2, 10, {});
+    row("wrapping past 2^32 bits", "M", 4294967295u, 2, 9, 2, {});
 }
 
 void tst_BatchMonitor::expansion()
 {
-    QFETCH(QString, device);
     QFETCH(QString, area);
-    QFETCH(int, showMode);
-    QFETCH(QStringList, names);
-
-    QVERIFY(openProject(device));
-    list()->setVariables({QStringLiteral("Y0")});
-    widget = std::make_unique<WatchListWidget>(QStringLiteral("Main"), project, nullptr);
-    widget->resize(600, 150);
-
-    BatchMonitorParam param;
-    param.scDataType = BatchMonotorDlg().dataTypeOf(area);
-    param.scType = area;
     QFETCH(quint32, begin);
     QFETCH(quint32, length);
     QFETCH(int, dataType);
-    param.beginAddress = begin;
-    param.length = length;
-    param.dataType = dataType;
-    param.showMode = showMode;
-    widget->addBatchVariables(param);
+    QFETCH(int, showMode);
+    QFETCH(QStringList, names);
+
+    QVERIFY(openProject(deviceOf(area)));
+    list()->setVariables({QStringLiteral("Y0")});
+    widget = std::make_unique<WatchListWidget>(QStringLiteral("Main"), project, nullptr);
+    widget->resize(600, 150);
+    const int areaType = BatchMonotorDlg().dataTypeOf(area);
+    widget->addBatchVariables({area, begin, length, dataType, areaType, showMode});
 
     QCOMPARE(list()->variables(), QStringList{QStringLiteral("Y0")} + names);
     VarTreeWidget *tree = widget->tree();
@@ -377,7 +335,7 @@ void tst_BatchMonitor::expansion()
 void tst_BatchMonitor::throughTheWindow_data()
 {
     QTest::addColumn<bool>("accept");
-    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("added");
 
     QTest::newRow("OK") << true << names("R20000.D,R20002.D,R20004.D");
     QTest::newRow("Cancel") << false << QStringList();
@@ -388,7 +346,7 @@ void tst_BatchMonitor::throughTheWindow_data()
 void tst_BatchMonitor::throughTheWindow()
 {
     QFETCH(bool, accept);
-    QFETCH(QStringList, names);
+    QFETCH(QStringList, added);
 
     QVERIFY(openProject(QStringLiteral("DEMO-FX")));
     list()->setVariables({QStringLiteral("M0")});
@@ -414,63 +372,14 @@ void tst_BatchMonitor::throughTheWindow()
     });
     widget->onBatchMonitor();
     QVERIFY(driver.allHandled());
-    QCOMPARE(areas.join(QLatin1Char(',')), QStringLiteral("X,Y,M,D,R,W"));
+    QCOMPARE(areas, names("X,Y,M,D,R,W"));
 
-    QCOMPARE(list()->variables(), QStringList{QStringLiteral("M0")} + names);
+    QCOMPARE(list()->variables(), QStringList{QStringLiteral("M0")} + added);
     VarTreeWidget *tree = widget->tree();
-    QCOMPARE(tree->topLevelItemCount(), names.size() + 2);
-    for (int row = 1; row <= names.size(); ++row)
-        QCOMPARE(tree->integerShowMode(row), 16);
+    QCOMPARE(tree->topLevelItemCount(), added.size() + 2);
     QCOMPARE(tree->getItemData(tree->topLevelItem(0), 0), QStringLiteral("M0"));
-}
-
-// The simulated controller writes the first bytes of a 2^32-bit M area; the
-// area must not be allocated for it.
-void tst_BatchMonitor::wideDeviceGoesOnlineSparsely()
-{
-    QVERIFY(openProject(QStringLiteral("DEMO-WIDE")));
-#if !defined(__SANITIZE_ADDRESS__)
-    const qint64 heapBefore = heapBytes();
-#endif
-    host->workbench().transfer()->setOnline(true);
-
-    SafeAccore core(project.toStdString(), false);
-    ac::DeviceMemory *memory = core->deviceMemory();
-    const auto bit = [memory](const char *name) {
-        ac::HeapAddress address;
-        std::vector<uint8_t> bytes;
-        if (!memory->string2IecAddress(name, &address, true) || !memory->read(address, &bytes))
-            return -1;
-        return int(bytes.at(0));
-    };
-    // M0 to M7 count in binary: M1 turns on within a few steps.
-    QTRY_COMPARE(bit("M1"), 1);
-    host->workbench().transfer()->setOnline(false);
-
-    ac::HeapAddress top;
-    QVERIFY(memory->string2IecAddress("M4294967295", &top, true));
-    QVERIFY(memory->write(top, {1}));
-    QCOMPARE(bit("M4294967295"), 1);
-    QCOMPARE(bit("M4294967294"), 0);
-    QCOMPARE(bit("M2147483648"), 0);
-
-    // Bytes across a page boundary.
-    ac::HeapAddress span = top;
-    span.byteOffset = 65534;
-    span.bitOffset = ~0u;
-    span.byteLength = 4;
-    QVERIFY(memory->write(span, {1, 2, 3, 4}));
-    std::vector<uint8_t> bytes;
-    QVERIFY(memory->read(span, &bytes));
-    QCOMPARE(bytes, (std::vector<uint8_t>{1, 2, 3, 4}));
-    QVERIFY(!memory->areaData(top.area));
-
-#if defined(__SANITIZE_ADDRESS__)
-    QSKIP("The sanitizer's allocator keeps its own books.");
-#else
-    QVERIFY2(heapBytes() - heapBefore < 16 * 1024 * 1024,
-             qPrintable(QString::number(heapBytes() - heapBefore)));
-#endif
+    for (int row = 1; row <= added.size(); ++row)
+        QCOMPARE(tree->integerShowMode(row), 16);
 }
 
 QTEST_MAIN(tst_BatchMonitor)

@@ -20,19 +20,14 @@
 
 namespace {
 
-QStringList numbered(const QString &prefix, int count)
-{
-    QStringList names;
-    for (int i = 0; i < count; ++i)
-        names.append(prefix + QString::number(i));
-    return names;
-}
+const QString serviceName = QStringLiteral("orvane.watchlist");
+const QString watchListType = QStringLiteral("TYPE.WATCHLIST");
 
 // A comparator of the host's own, registered before the plug-in starts.
 class HostComparator : public IComparator
 {
 public:
-    QString typeKey() const override { return QStringLiteral("TYPE.WATCHLIST"); }
+    QString typeKey() const override { return watchListType; }
     bool isSame(const ComparisonItem &, const ComparisonItem &) override { return true; }
     bool canMerge(const ComparisonItem &, const ComparisonItem &) override { return false; }
     QWidget *createDiffView(const ComparisonItem &, const ComparisonItem &, QWidget *) override
@@ -57,23 +52,19 @@ private slots:
     void addVariable();
     void comparator_data();
     void comparator();
-    void comparatorManagerChoices_data();
-    void comparatorManagerChoices();
     void compareProjects();
 
 private:
-    QObject *service() const;
+    // The plug-in's own service object, whatever the registry holds.
+    QObject *service() const
+    {
+        return plugin ? plugin->findChild<QObject *>(serviceName) : nullptr;
+    }
     VarTreeWidget *windowTree(const QString &name) const;
 
     std::unique_ptr<HostFixture> host;
     PluginInterface *plugin = nullptr;
 };
-
-QObject *tst_Services::service() const
-{
-    // The plug-in's own service object, whatever the registry holds.
-    return plugin ? plugin->findChild<QObject *>(QStringLiteral("orvane.watchlist")) : nullptr;
-}
 
 VarTreeWidget *tst_Services::windowTree(const QString &name) const
 {
@@ -82,40 +73,60 @@ VarTreeWidget *tst_Services::windowTree(const QString &name) const
     return window ? window->findChild<VarTreeWidget *>() : nullptr;
 }
 
+// What the host holds when the plug-in starts: the service's name taken by an
+// object of its own; no comparator manager, an object of another class in its
+// place, or a manager that refuses the plug-in's comparator for having one.
 void tst_Services::registration_data()
 {
-    QTest::addColumn<bool>("earlierObject");
-    QTest::newRow("name free") << false;
-    QTest::newRow("name taken") << true;
+    QTest::addColumn<bool>("nameTaken");
+    QTest::addColumn<QString>("manager");
+
+    QTest::newRow("name free") << false << "";
+    QTest::newRow("name taken") << true << "";
+    QTest::newRow("no comparator manager") << false << "none";
+    QTest::newRow("comparator manager of another class") << false << "other";
+    QTest::newRow("comparator manager refuses") << false << "refusing";
 }
 
 void tst_Services::registration()
 {
-    QFETCH(bool, earlierObject);
+    QFETCH(bool, nameTaken);
+    QFETCH(QString, manager);
 
-    QObject earlier;
-    earlier.setObjectName(QStringLiteral("orvane.watchlist"));
     ObjectRegistry *registry = host->workbench().application()->objectRegistry();
-    if (earlierObject)
+    QObject earlier;
+    earlier.setObjectName(serviceName);
+    if (nameTaken)
         registry->insert(&earlier);
+    QObject impostor;
+    IComparator *hostComparator = nullptr;
+    if (manager == QLatin1String("refusing")) {
+        hostComparator = new HostComparator;
+        QVERIFY(host->workbench().comparators()->registerComparator(hostComparator));
+    } else if (!manager.isEmpty()) {
+        registry->remove(QStringLiteral("COMPARATORMAN"));
+        impostor.setObjectName(QStringLiteral("COMPARATORMAN"));
+        if (manager == QLatin1String("other"))
+            registry->insert(&impostor);
+    }
     plugin = host->loadPlugin();
     QVERIFY(plugin);
     QVERIFY(service());
 
-    QObject *registered = registry->value(QStringLiteral("orvane.watchlist"));
-    QCOMPARE(registered == &earlier, earlierObject);
-    if (!earlierObject) {
-        QCOMPARE(registered, service());
-        QVERIFY(registered->qt_metacast("IWatchList"));
-        QVERIFY(registered->qt_metacast("WatchListInstance"));
-        QVERIFY(!registered->qt_metacast("IComparator"));
-    }
+    QCOMPARE(registry->value(serviceName), nameTaken ? &earlier : service());
+    QVERIFY(service()->qt_metacast("IWatchList") && service()->qt_metacast("WatchListInstance"));
+    QVERIFY(!service()->qt_metacast("IComparator"));
+    IComparator *registered = host->workbench().comparators()->comparator(watchListType);
+    if (manager.isEmpty())
+        QVERIFY(registered && registered->typeKey() == watchListType);
+    else
+        QCOMPARE(registered, hostComparator);
 
     // The plug-in's own service still reaches the plug-in.
     QVERIFY(host->openProject(QStringLiteral("Demo"), {QStringLiteral("Pump:D0")}));
     QVERIFY(WatchListClient::addVariable(service(), QStringLiteral("Pump"), QStringLiteral("M5")));
     QVERIFY(windowTree(QStringLiteral("Pump")));
-    registry->remove(QStringLiteral("orvane.watchlist"));
+    registry->remove(serviceName);
 }
 
 // Through the host's registry, into project Demo's lists Other and Main.
@@ -128,32 +139,33 @@ void tst_Services::addVariable_data()
     QTest::addColumn<QString>("variable");
     QTest::addColumn<bool>("added");
 
-    const QString main = QStringLiteral("Main");
-    QTest::newRow("three entries, window open") << main << true << 3 << true << "D100" << true;
+    QTest::newRow("three entries, window open") << "Main" << true << 3 << true << "D100" << true;
     QTest::newRow("window never opened, past the first page")
-        << main << true << 600 << false << "Motor_Speed" << true;
+        << "Main" << true << 600 << false << "Motor_Speed" << true;
     QTest::newRow("unknown watch list") << "Nowhere" << true << 1 << false << "D1" << false;
     QTest::newRow("name differs in case") << "main" << true << 1 << false << "D1" << false;
-    QTest::newRow("no current project") << main << false << 1 << false << "D1" << false;
+    QTest::newRow("no current project") << "Main" << false << 1 << false << "D1" << false;
 }
 
 void tst_Services::addVariable()
 {
     QFETCH(QString, watchList);
+    QFETCH(bool, projectOpen);
     QFETCH(int, entries);
     QFETCH(bool, windowOpen);
     QFETCH(QString, variable);
     QFETCH(bool, added);
 
     plugin = host->loadPlugin();
-    QVERIFY(host->openProject(QStringLiteral("Demo"),
-                              {QStringLiteral("Other"), QStringLiteral("Main")}));
+    QVERIFY(host->openProject(QStringLiteral("Demo"), names("Other,Main")));
     WatchListObject *list = HostFixture::watchList(QStringLiteral("Demo"), QStringLiteral("Main"));
-    list->setVariables(numbered(QStringLiteral("D"), entries));
+    QStringList numbered;
+    for (int i = 0; i < entries; ++i)
+        numbered.append(QStringLiteral("D%1").arg(i));
+    list->setVariables(numbered);
     if (windowOpen)
         host->workbench().solutionTree()->activate(QStringLiteral("Demo.Watch List.Main"));
     QCOMPARE(windowTree(QStringLiteral("Main")) != nullptr, windowOpen);
-    QFETCH(bool, projectOpen);
     if (!projectOpen)
         host->workbench().closeProject(QStringLiteral("Demo"));
 
@@ -176,6 +188,7 @@ void tst_Services::addVariable()
     QCOMPARE(tree->getItemData(tree->currentItem(), 0), variable);
 }
 
+// Lists L of projects A and B; "Gone": both projects closed.
 void tst_Services::comparator_data()
 {
     QTest::addColumn<QStringList>("first");
@@ -184,18 +197,17 @@ void tst_Services::comparator_data()
     QTest::addColumn<QString>("typeKey");
     QTest::addColumn<bool>("same");
 
-    const QStringList entries = names("D0,M1");
-    const QString watchList = QStringLiteral("TYPE.WATCHLIST");
-    QTest::newRow("same entries") << entries << entries << QStringLiteral("A") << watchList << true;
-    QTest::newRow("one entry more")
-        << entries << names("D0,M1,X0") << QStringLiteral("A") << watchList << false;
-    QTest::newRow("same count, other entry")
-        << entries << names("D0,M2") << QStringLiteral("A") << watchList << false;
-    QTest::newRow("other node type")
-        << entries << entries << QStringLiteral("A") << QStringLiteral("TYPE.PROGRAM") << false;
-    QTest::newRow("empty project name") << entries << entries << QString() << watchList << false;
-    QTest::newRow("both projects without a model")
-        << entries << entries << QStringLiteral("Gone") << watchList << true;
+    const auto row = [](const char *tag, const char *second, const char *firstProject,
+                        const QString &typeKey, bool same) {
+        QTest::newRow(tag) << names("D0,M1") << names(second) << QString::fromLatin1(firstProject)
+                           << typeKey << same;
+    };
+    row("same entries", "D0,M1", "A", watchListType, true);
+    row("one entry more", "D0,M1,X0", "A", watchListType, false);
+    row("same count, other entry", "D0,M2", "A", watchListType, false);
+    row("other node type", "D0,M1", "A", QStringLiteral("TYPE.PROGRAM"), false);
+    row("empty project name", "D0,M1", "", watchListType, false);
+    row("both projects without a model", "D0,M1", "Gone", watchListType, true);
 }
 
 void tst_Services::comparator()
@@ -204,7 +216,6 @@ void tst_Services::comparator()
     QFETCH(QStringList, second);
     QFETCH(QString, firstProject);
     QFETCH(QString, typeKey);
-    QFETCH(bool, same);
 
     QVERIFY(host->loadPlugin());
     QVERIFY(host->openProject(QStringLiteral("A"), {QStringLiteral("L")}));
@@ -218,49 +229,12 @@ void tst_Services::comparator()
         host->workbench().closeProject(QStringLiteral("B"));
     }
 
-    IComparator *comparator =
-        host->workbench().comparators()->comparator(QStringLiteral("TYPE.WATCHLIST"));
+    IComparator *comparator = host->workbench().comparators()->comparator(watchListType);
     QVERIFY(comparator);
-    const ComparisonItem a{
-        QStringLiteral("L"), firstProject, QStringLiteral("A.Watch List.L"), typeKey};
-    const ComparisonItem b{QStringLiteral("L"),
-                           secondProject,
-                           QStringLiteral("B.Watch List.L"),
-                           QStringLiteral("TYPE.WATCHLIST")};
-    QCOMPARE(comparator->isSame(a, b), same);
-    QCOMPARE(comparator->isSame(b, a), same);
-}
-
-void tst_Services::comparatorManagerChoices_data()
-{
-    QTest::addColumn<QString>("manager");
-    QTest::newRow("no manager") << QStringLiteral("none");
-    QTest::newRow("an object of another class") << QStringLiteral("other");
-    QTest::newRow("manager refuses") << QStringLiteral("refusing");
-}
-
-void tst_Services::comparatorManagerChoices()
-{
-    QFETCH(QString, manager);
-
-    ObjectRegistry *registry = host->workbench().application()->objectRegistry();
-    QObject impostor;
-    auto hostComparator = new HostComparator;
-    if (manager == QLatin1String("refusing")) {
-        QVERIFY(host->workbench().comparators()->registerComparator(hostComparator));
-    } else {
-        delete hostComparator;
-        hostComparator = nullptr;
-        registry->remove(QStringLiteral("COMPARATORMAN"));
-        if (manager == QLatin1String("other")) {
-            impostor.setObjectName(QStringLiteral("COMPARATORMAN"));
-            registry->insert(&impostor);
-        }
-    }
-
-    QVERIFY(host->loadPlugin());
-    QCOMPARE(host->workbench().comparators()->comparator(QStringLiteral("TYPE.WATCHLIST")),
-             hostComparator);
+    const ComparisonItem a{QStringLiteral("L"), firstProject, QStringLiteral("A.Watch List.L"), typeKey};
+    const ComparisonItem b{QStringLiteral("L"), secondProject, QStringLiteral("B.Watch List.L"), watchListType};
+    QTEST(comparator->isSame(a, b), "same");
+    QTEST(comparator->isSame(b, a), "same");
 }
 
 // File → Compare Projects: watch lists paired by name, judged by the plug-in's comparator.

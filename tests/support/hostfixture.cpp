@@ -17,10 +17,7 @@ HostFixture::HostFixture()
     : m_workbench(std::make_unique<Workbench>())
 {}
 
-HostFixture::~HostFixture()
-{
-    m_workbench.reset();
-}
+HostFixture::~HostFixture() = default;
 
 QString HostFixture::pluginPath()
 {
@@ -44,16 +41,11 @@ QString HostFixture::writeProject(const QString &projectName,
 {
     QJsonArray lists;
     for (const QString &listText : watchLists) {
-        const QString name = listText.section(QLatin1Char(':'), 0, 0);
-        const QString entries = listText.section(QLatin1Char(':'), 1);
-        QJsonArray array;
-        if (listText.contains(QLatin1Char(':'))) {
-            for (const QString &entry : entries.split(QLatin1Char(',')))
-                array.append(entry);
-        }
-        lists.append(QJsonObject{{QStringLiteral("name"), name},
+        const QStringList entries = listText.section(QLatin1Char(':'), 1).split(
+            QLatin1Char(','), listText.contains(QLatin1Char(':')) ? Qt::KeepEmptyParts : Qt::SkipEmptyParts);
+        lists.append(QJsonObject{{QStringLiteral("name"), listText.section(QLatin1Char(':'), 0, 0)},
                                  {QStringLiteral("properties"), QString()},
-                                 {QStringLiteral("entries"), array}});
+                                 {QStringLiteral("entries"), QJsonArray::fromStringList(entries)}});
     }
     const QJsonObject project{
         {QStringLiteral("format"), QStringLiteral("watchlist-workbench-project")},

@@ -22,8 +22,6 @@ ModalDriver::ModalDriver(QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
 }
 
-ModalDriver::~ModalDriver() = default;
-
 QAbstractButton *ModalDriver::button(QWidget *parent, const QString &text)
 {
     for (QAbstractButton *button : parent->findChildren<QAbstractButton *>()) {
@@ -97,15 +95,14 @@ void ModalDriver::poll()
         return;
     }
     if (active && active->isVisible() && active->inherits(m_steps.first().className.constData())) {
-        const Step step = m_steps.takeFirst();
         m_waiting.restart();
         // Acting may open the next modal widget; run it outside this timer,
         // which cannot fire again while its own handler runs.
-        QPointer<QWidget> target = active;
-        QTimer::singleShot(0, this, [target, action = step.action] {
-            if (target)
-                action(target);
-        });
+        QTimer::singleShot(
+            0, this, [target = QPointer<QWidget>(active), action = m_steps.takeFirst().action] {
+                if (target)
+                    action(target);
+            });
         return;
     }
     // Never leave a test hanging in a dialog nobody expected.

@@ -31,7 +31,6 @@ public:
     static QAbstractButton *button(QWidget *parent, const QString &text);
 
     explicit ModalDriver(QObject *parent = nullptr);
-    ~ModalDriver() override;
 
     void onNext(const char *className, Action action);
     bool allHandled() const { return m_steps.isEmpty(); }

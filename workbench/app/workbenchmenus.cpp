@@ -6,6 +6,7 @@
 #include "plainmessagebox.h"
 #include "projectundostacks.h"
 #include "trendtool.h"
+#include "watchlistexchange.h"
 #include "workbench.h"
 
 #include <QAction>
@@ -49,6 +50,8 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
     m_closeAction = file->addAction(tr("&Close Project"), this, &WorkbenchMenus::closeProject);
     file->addSeparator();
     file->addAction(tr("Com&pare Projects..."), this, &WorkbenchMenus::compareProjects);
+    file->addSeparator();
+    (new WatchListExchange(workbench, this))->addMenuEntries(file);
     file->addSeparator();
     file->addAction(tr("&Quit"), window, &QWidget::close, QKeySequence::Quit);
 

@@ -19,7 +19,9 @@ bool isBitTable(Table table)
            table == DeviceCatalog::ModbusArea::DiscreteInputs;
 }
 
-QModbusDataUnit::RegisterType registerType(Table table)
+} // namespace
+
+QModbusDataUnit::RegisterType modbusRegisterType(DeviceCatalog::ModbusArea::Table table)
 {
     switch (table) {
     case DeviceCatalog::ModbusArea::Coils:
@@ -76,8 +78,6 @@ QString exceptionName(int code)
         return ModbusTcpLink::tr("code %1").arg(code);
     }
 }
-
-} // namespace
 
 ModbusLayout::ModbusLayout(const ac::DeviceMemory &memory, const DeviceCatalog::ModbusMap &map)
     : m_areas(memory.japanMemLayout())
@@ -343,7 +343,7 @@ void ModbusTcpLink::refreshDone()
 
 void ModbusTcpLink::send(const ModbusBlock &block, std::function<void()> finished)
 {
-    const QModbusDataUnit unit(registerType(block.table), block.start, quint16(block.count));
+    const QModbusDataUnit unit(modbusRegisterType(block.table), block.start, quint16(block.count));
     QModbusReply *reply = m_client->sendReadRequest(unit, m_settings.unitId);
     if (!reply) {
         mark(block, problem(m_client->errorString()));
@@ -426,7 +426,10 @@ QString ModbusTcpLink::replyError(QModbusReply *reply) const
 {
     switch (reply->error()) {
     case QModbusDevice::ProtocolError: {
-        const int code = int(reply->rawResult().exceptionCode());
+        // Not QModbusPdu::exceptionCode(): Qt keeps the answer's function code
+        // sign-extended in an enum, which reading as one is undefined.
+        const QByteArray answer = reply->rawResult().data();
+        const int code = answer.isEmpty() ? 0 : quint8(answer.at(0));
         return tr("Modbus exception %1 (%2)").arg(code).arg(exceptionName(code));
     }
     case QModbusDevice::TimeoutError:
@@ -507,7 +510,7 @@ void ModbusTcpLink::write(const std::string &project,
         memory->write(unitAt(block.start + i), before[size_t(i)]);
     }
 
-    const QModbusDataUnit unit(registerType(block.table), block.start, values);
+    const QModbusDataUnit unit(modbusRegisterType(block.table), block.start, values);
     QModbusReply *reply = m_client->sendWriteRequest(unit, m_settings.unitId);
     if (!reply) {
         done(m_client->errorString());

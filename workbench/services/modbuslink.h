@@ -4,6 +4,7 @@
 #include "devicecatalog.h"
 #include "livewatch.h"
 
+#include <QModbusDataUnit>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -23,6 +24,8 @@ struct ModbusBlock
     int count;
     bool bridged = false; // covers addresses nobody watches between watched ones
 };
+
+QModbusDataUnit::RegisterType modbusRegisterType(DeviceCatalog::ModbusArea::Table table);
 
 // A device memory's areas as they lie in the Modbus tables.
 class ModbusLayout

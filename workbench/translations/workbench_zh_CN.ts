@@ -548,6 +548,116 @@
     </message>
 </context>
 <context>
+    <name>WatchListCsv</name>
+    <message>
+        <source>Line %1 has a quote inside a field that does not start with one.</source>
+        <translation>第 %1 行的某个字段中含有引号，但该字段并非以引号开头。</translation>
+    </message>
+    <message>
+        <source>The quote opened on line %1 is never closed.</source>
+        <translation>第 %1 行开始的引号没有闭合。</translation>
+    </message>
+    <message>
+        <source>Line %1 has text after a closing quote.</source>
+        <translation>第 %1 行的闭合引号之后还有文本。</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; cannot be imported: %2</source>
+        <translation>无法导入文件“%1”：%2</translation>
+    </message>
+    <message>
+        <source>It is not UTF-8 text.</source>
+        <translation>它不是 UTF-8 文本。</translation>
+    </message>
+    <message>
+        <source>It is not a regular file.</source>
+        <translation>它不是普通文件。</translation>
+    </message>
+    <message>
+        <source>It is larger than %1, the most an import reads.</source>
+        <translation>它大于导入可读取的上限 %1。</translation>
+    </message>
+    <message>
+        <source>It holds no names.</source>
+        <translation>其中没有名称。</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; cannot be written: %2.</source>
+        <translation>无法写入文件“%1”：%2。</translation>
+    </message>
+    <message>
+        <source>It holds control characters (line %1): it is not CSV text.</source>
+        <translation>它含有控制字符（第 %1 行），不是 CSV 文本。</translation>
+    </message>
+</context>
+<context>
+    <name>WatchListExchange</name>
+    <message>
+        <source>&amp;Export Watch List...</source>
+        <translation>导出监视列表(&amp;E)...</translation>
+    </message>
+    <message>
+        <source>&amp;Import into Watch List...</source>
+        <translation>导入到监视列表(&amp;I)...</translation>
+    </message>
+    <message>
+        <source>The watch list &quot;%1&quot; is not in an open project.</source>
+        <translation>监视列表“%1”不在已打开的项目中。</translation>
+    </message>
+    <message>
+        <source>Import into Watch List</source>
+        <translation>导入到监视列表</translation>
+    </message>
+    <message>
+        <source>the watch list &quot;%1&quot; is no longer in the current project.</source>
+        <translation>监视列表“%1”已不在当前项目中。</translation>
+    </message>
+    <message>
+        <source>no watch-list service is loaded.</source>
+        <translation>未加载监视列表服务。</translation>
+    </message>
+    <message>
+        <source>the watch list &quot;%1&quot; refused names.</source>
+        <translation>监视列表“%1”拒绝了名称。</translation>
+    </message>
+    <message>
+        <source>The import from &quot;%1&quot; stopped after %2 of %3 names: %4</source>
+        <translation>从“%1”导入在 %3 个名称中的第 %2 个之后停止：%4</translation>
+    </message>
+    <message>
+        <source>Export Watch List</source>
+        <translation>导出监视列表</translation>
+    </message>
+    <message>
+        <source>Select a watch list in the solution tree first.</source>
+        <translation>请先在解决方案树中选择一个监视列表。</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>Exported the watch list &quot;%1&quot; to %2.</source>
+        <translation>已将监视列表“%1”导出到 %2。</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv);;All files (*)</source>
+        <translation>CSV 文件 (*.csv);;所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Import cancelled: %1 of %2 names added to the watch list &quot;%3&quot;.</source>
+        <translation>导入已取消：%2 个名称中已有 %1 个添加到监视列表“%3”。</translation>
+    </message>
+    <message>
+        <source>Importing names into the watch list &quot;%1&quot;...</source>
+        <translation>正在将名称导入监视列表“%1”...</translation>
+    </message>
+    <message>
+        <source>Names added to the watch list &quot;%1&quot;: %2.</source>
+        <translation>已添加到监视列表“%1”的名称：%2 个。</translation>
+    </message>
+</context>
+<context>
     <name>WatchListModel</name>
     <message>
         <source>A watch list needs a name.</source>
