@@ -11,6 +11,9 @@ build "$ROOT/build"
 args=("$ROOT/workbench/examples/demo.wlproj")
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     export QT_QPA_PLATFORM=offscreen
-    args+=(--online --activate "Demo.Watch List.Motor" --screenshot "$ROOT/build/workbench.png")
+    shot="$ROOT/build/workbench.png"
+    # --trend: the trend of two rows, a picture of its own.
+    [[ " $* " == *" --trend "* ]] && shot="$ROOT/build/trend.png"
+    args+=(--online --activate "Demo.Watch List.Motor" --screenshot "$shot")
 fi
 exec "$ROOT/build/bin/watchlist-workbench" "${args[@]}" "$@"

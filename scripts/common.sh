@@ -8,6 +8,7 @@ PACKAGES=(
     qttools5-dev
     qttools5-dev-tools
     libqt5serialbus5-dev
+    libqt5charts5-dev
     python3-pymodbus
     fonts-dejavu-core
     fonts-wqy-microhei

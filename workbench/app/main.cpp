@@ -2,6 +2,9 @@
 #include "plainmessagebox.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
+#include "trendtool.h"
+#include "trendwindow.h"
+#include "vartreewidget.h"
 #include "workbench.h"
 #include "workbenchmenus.h"
 
@@ -16,6 +19,7 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -28,9 +32,9 @@ QString defaultPluginPath()
 }
 
 // Renders the main window once everything has settled, for machines without a display.
-void saveScreenshot(QMainWindow *window, const QString &path)
+void saveScreenshot(QMainWindow *window, const QString &path, int delay = 500)
 {
-    QTimer::singleShot(500, window, [window, path] {
+    QTimer::singleShot(delay, window, [window, path] {
         const QString file = QFileInfo(path).absoluteFilePath();
         if (window->grab().save(file)) {
             std::printf("%s\n", qPrintable(QDir::toNativeSeparators(file)));
@@ -93,6 +97,11 @@ int main(int argc, char *argv[])
         QStringLiteral("url"));
     parser.addOption(onlineOption);
     parser.addOption(connectOption);
+    const QCommandLineOption trendOption(
+        QStringLiteral("trend"),
+        QStringLiteral("Trend the first two rows of the activated watch list (with --screenshot, "
+                       "after a few seconds of samples)."));
+    parser.addOption(trendOption);
     parser.process(app);
 
     ControllerSettings controller;
@@ -139,16 +148,29 @@ int main(int argc, char *argv[])
         transfer->setOnline(true);
     for (const QString &path : parser.values(activateOption))
         workbench.solutionTree()->activate(path);
+    int screenshotDelay = 500;
+    if (parser.isSet(trendOption)) {
+        if (VarTreeWidget *tree = menus.trend()->activeWatchList()) {
+            tree->clearSelection();
+            for (int row = 0; row < std::min(2, tree->topLevelItemCount()); ++row)
+                tree->topLevelItem(row)->setSelected(true);
+        }
+        menus.trend()->showTrend();
+        // A few seconds of samples fill the shortest span.
+        if (TrendWindow *trend = menus.trend()->window())
+            trend->setSpanSeconds(10);
+        screenshotDelay = 5000;
+    }
     if (parser.isSet(screenshotOption)) {
         const QString path = parser.value(screenshotOption);
         if (controller.backend == ControllerSettings::Simulated) {
-            saveScreenshot(window, path);
+            saveScreenshot(window, path, screenshotDelay);
         } else {
             // A device answers when it answers: the picture waits for its first values.
             auto first = std::make_shared<QMetaObject::Connection>();
             *first = QObject::connect(transfer, &ControllerTransfer::refreshed, window, [=] {
                 QObject::disconnect(*first);
-                saveScreenshot(window, path);
+                saveScreenshot(window, path, screenshotDelay);
             });
             QObject::connect(transfer,
                              &ControllerTransfer::connectionFailed,

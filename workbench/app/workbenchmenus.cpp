@@ -5,6 +5,7 @@
 #include "cookies.h"
 #include "plainmessagebox.h"
 #include "projectundostacks.h"
+#include "trendtool.h"
 #include "watchlistexchange.h"
 #include "workbench.h"
 
@@ -102,8 +103,12 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
     });
 
     QMenu *view = bar->addMenu(tr("&View"));
-    connect(view, &QMenu::aboutToShow, view, [view, window] {
+    m_trend = new TrendTool(workbench, this);
+    window->addAction(m_trend->action());
+    connect(view, &QMenu::aboutToShow, view, [this, view, window] {
         view->clear();
+        view->addAction(m_trend->action());
+        view->addSeparator();
         // The docks own the toggle actions; the pop-up made for them is not needed.
         std::unique_ptr<QMenu> docks(window->createPopupMenu());
         view->addActions(docks->actions());

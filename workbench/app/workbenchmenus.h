@@ -5,6 +5,7 @@
 class QAction;
 class QMainWindow;
 class QSettings;
+class TrendTool;
 class Workbench;
 
 // The main window's menus: projects, undo of the current project, the
@@ -19,6 +20,7 @@ public:
     void applySettings();
     // Without a user to answer them, failures go to the status bar only.
     void setInteractive(bool interactive);
+    TrendTool *trend() const { return m_trend; }
 
 private:
     void openProject();
@@ -43,4 +45,5 @@ private:
     QAction *m_connectAction = nullptr;
     bool m_interactive = true;
     QAction *m_batchMonitorAction = nullptr;
+    TrendTool *m_trend = nullptr;
 };

@@ -348,6 +348,88 @@
     </message>
 </context>
 <context>
+    <name>TrendTool</name>
+    <message>
+        <source>&amp;Trend of Selected Rows</source>
+        <translation>所选行的趋势图(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Trend</source>
+        <translation>趋势图</translation>
+    </message>
+</context>
+<context>
+    <name>TrendWindow</name>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+    <message>
+        <source>10 s</source>
+        <translation>10 秒</translation>
+    </message>
+    <message>
+        <source>60 s</source>
+        <translation>60 秒</translation>
+    </message>
+    <message>
+        <source>10 min</source>
+        <translation>10 分钟</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>Export PNG...</source>
+        <translation>导出 PNG...</translation>
+    </message>
+    <message>
+        <source>Export CSV...</source>
+        <translation>导出 CSV...</translation>
+    </message>
+    <message>
+        <source>Span:</source>
+        <translation>时间跨度：</translation>
+    </message>
+    <message>
+        <source>Select rows of a watch-list window to trend their values.</source>
+        <translation>请在监视列表窗口中选择要绘制趋势图的行。</translation>
+    </message>
+    <message>
+        <source>Trending the first %1 of %2 rows that hold numbers.</source>
+        <translation>在 %2 个数值行中只绘制前 %1 个。</translation>
+    </message>
+    <message>
+        <source>Text values are not trended: %1.</source>
+        <translation>文本值不绘制趋势图：%1。</translation>
+    </message>
+    <message>
+        <source>No value to trend for: %1.</source>
+        <translation>以下行没有可绘制的值：%1。</translation>
+    </message>
+    <message>
+        <source>Export Trend as PNG</source>
+        <translation>将趋势图导出为 PNG</translation>
+    </message>
+    <message>
+        <source>PNG images (*.png)</source>
+        <translation>PNG 图像 (*.png)</translation>
+    </message>
+    <message>
+        <source>Export Trend as CSV</source>
+        <translation>将趋势图导出为 CSV</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>Export Trend</source>
+        <translation>导出趋势图</translation>
+    </message>
+</context>
+<context>
     <name>ValueFormat</name>
     <message>
         <source>Values of this row cannot be written.</source>

@@ -172,6 +172,41 @@ QString format(uint32_t typeCode, const std::vector<uint8_t> &bytes, int showMod
     return integerText(raw, *type, showMode);
 }
 
+bool toNumber(uint32_t typeCode, const std::vector<uint8_t> &bytes, double *number)
+{
+    const TypeInfo *type = info(typeCode);
+    if (!type || bytes.size() != type->byteLength)
+        return false;
+    switch (typeCode) {
+    case ac::TYPE_STRING:
+    case ac::TYPE_WSTRING:
+        return false;
+    case ac::TYPE_BOOL:
+    case ac::TYPE_BIT:
+        *number = bytes[0] ? 1 : 0;
+        return true;
+    case ac::TYPE_REAL: {
+        float value = 0;
+        std::memcpy(&value, bytes.data(), sizeof value);
+        *number = double(value);
+        return true;
+    }
+    case ac::TYPE_LREAL:
+        std::memcpy(number, bytes.data(), sizeof *number);
+        return true;
+    default:
+        break;
+    }
+    const int bits = int(type->byteLength * 8);
+    uint64_t raw = 0;
+    for (size_t i = bytes.size(); i-- > 0;)
+        raw = (raw << 8) | bytes[i];
+    if (type->isSigned && bits < 64 && (raw >> (bits - 1)) & 1u)
+        raw |= ~uint64_t(0) << bits;
+    *number = type->isSigned ? double(int64_t(raw)) : double(raw);
+    return true;
+}
+
 } // namespace ValueFormat
 
 namespace ValueFormat {

@@ -21,6 +21,10 @@ bool isInteger(uint32_t typeCode);
 // REAL/LREAL as floating point, STRING/WSTRING up to their terminating zero,
 // bits as 0 or 1. Empty when the bytes do not fit the type.
 QString format(uint32_t typeCode, const std::vector<uint8_t> &bytes, int showMode);
+// The value as a number, for plotting: integers (beyond 2^53 rounded), REAL,
+// LREAL, TIME in milliseconds, bits as 0 or 1. False for STRING and WSTRING
+// and when the bytes do not fit the type.
+bool toNumber(uint32_t typeCode, const std::vector<uint8_t> &bytes, double *number);
 
 // The inverse of format(): integers in radix showMode (a minus sign only in
 // radix 10; in radix 2 and 16 the bit pattern of the value's width), REAL and
