@@ -11,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTest>
 
 HostFixture::HostFixture()
     : m_workbench(std::make_unique<Workbench>())
@@ -24,14 +23,12 @@ QString HostFixture::pluginPath()
     return QStringLiteral(WATCHLIST_PLUGIN_PATH);
 }
 
-PluginInterface *HostFixture::loadPlugin(QString *error)
+PluginInterface *HostFixture::loadPlugin()
 {
     QString message;
     PluginInterface *plugin = m_workbench->loadPlugin(pluginPath(), &message);
     if (!plugin)
         qWarning("%s", qPrintable(message));
-    if (error)
-        *error = message;
     return plugin;
 }
 
@@ -41,9 +38,10 @@ QString HostFixture::writeProject(const QString &projectName,
 {
     QJsonArray lists;
     for (const QString &listText : watchLists) {
-        const QStringList entries = listText.section(QLatin1Char(':'), 1).split(
-            QLatin1Char(','), listText.contains(QLatin1Char(':')) ? Qt::KeepEmptyParts : Qt::SkipEmptyParts);
-        lists.append(QJsonObject{{QStringLiteral("name"), listText.section(QLatin1Char(':'), 0, 0)},
+        const int colon = listText.indexOf(QLatin1Char(':'));
+        const QStringList entries =
+            colon < 0 ? QStringList() : listText.mid(colon + 1).split(QLatin1Char(','));
+        lists.append(QJsonObject{{QStringLiteral("name"), listText.left(colon)},
                                  {QStringLiteral("properties"), QString()},
                                  {QStringLiteral("entries"), QJsonArray::fromStringList(entries)}});
     }

@@ -22,9 +22,9 @@ public:
     Workbench &workbench() const { return *m_workbench; }
     static QString pluginPath();
 
-    // Loads and initialises the plug-in; null (and a failed QVERIFY in the
-    // caller's eyes) when it cannot be loaded.
-    PluginInterface *loadPlugin(QString *error = nullptr);
+    // Loads and initialises the plug-in; null (the reason logged) when it
+    // cannot be loaded.
+    PluginInterface *loadPlugin();
 
     // Writes a project file with these watch lists (each "Name" or
     // "Name:entry1,entry2") and returns its path.
