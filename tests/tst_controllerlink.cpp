@@ -408,10 +408,10 @@ void tst_ControllerLink::connectionFaults()
     ControllerTransfer *transfer = m_host->workbench().transfer();
     QSignalSpy failed(transfer, &ControllerTransfer::connectionFailed);
     QSignalSpy online(transfer, &Transfer::onlineState);
-    // The message names host, port and what went wrong.
+    // The message names host, port and what went wrong; else it is shown.
     const auto failure = [&failed](const QString &start) {
         const QString message = failed.takeFirst().at(0).toString();
-        return message.startsWith(start) && message.size() > start.size() ? start : message;
+        return message.startsWith(start) && message.size() > start.size() ? QString() : message;
     };
 
     const int closed = freePort();
@@ -419,7 +419,7 @@ void tst_ControllerLink::connectionFaults()
     transfer->setOnline(true);
     QTRY_COMPARE(failed.count(), 1);
     const QString refused = QStringLiteral("Cannot connect to 127.0.0.1:%1 (unit 1): ").arg(closed);
-    QCOMPARE(failure(refused), refused);
+    QCOMPARE(failure(refused), QString());
     QVERIFY(!transfer->isOnline() && !transfer->isConnecting());
     QCOMPARE(online.count(), 0);
 
@@ -430,7 +430,7 @@ void tst_ControllerLink::connectionFaults()
     QTRY_COMPARE(failed.count(), 1);
     const QString lost =
         QStringLiteral("The connection to 127.0.0.1:%1 (unit 1) was lost: ").arg(port);
-    QCOMPARE(failure(lost), lost);
+    QCOMPARE(failure(lost), QString());
     QVERIFY(!transfer->isOnline());
     QCOMPARE(valueOf(0), QString()); // offline: the tree let go of its values
     QVERIFY(m_server->start(port));

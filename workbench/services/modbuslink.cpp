@@ -208,10 +208,16 @@ ModbusTcpLink::ModbusTcpLink(const ControllerSettings &settings,
             refresh();
         } else if (state == QModbusDevice::UnconnectedState) {
             const bool wasConnected = m_connected;
-            const QString why = m_lastError.isEmpty() ? m_client->errorString() : m_lastError;
-            fail(wasConnected
-                     ? tr("The connection to %1 was lost: %2").arg(m_settings.describe(), why)
-                     : tr("Cannot connect to %1: %2").arg(m_settings.describe(), why));
+            m_connected = false;
+            // Qt reports the socket's error just after this state change.
+            QTimer::singleShot(0, this, [this, wasConnected] {
+                if (m_closing)
+                    return;
+                const QString why = m_lastError.isEmpty() ? m_client->errorString() : m_lastError;
+                fail(wasConnected
+                         ? tr("The connection to %1 was lost: %2").arg(m_settings.describe(), why)
+                         : tr("Cannot connect to %1: %2").arg(m_settings.describe(), why));
+            });
         }
     });
 }
