@@ -45,15 +45,29 @@ const TypeInfo *info(uint32_t code)
     return nullptr;
 }
 
-QString integerText(uint64_t raw, const TypeInfo &type, int showMode)
+uint64_t littleEndian(const std::vector<uint8_t> &bytes)
+{
+    uint64_t raw = 0;
+    for (size_t i = bytes.size(); i-- > 0;)
+        raw = (raw << 8) | bytes[i];
+    return raw;
+}
+
+// A signed value's bits of its own width, widened to 64 with its sign.
+uint64_t signExtended(uint64_t raw, const TypeInfo &type)
 {
     const int bits = int(type.byteLength * 8);
+    if (type.isSigned && bits < 64 && (raw >> (bits - 1)) & 1u)
+        raw |= ~uint64_t(0) << bits;
+    return raw;
+}
+
+QString integerText(uint64_t raw, const TypeInfo &type, int showMode)
+{
     if (showMode == 2 || showMode == 16)
         return QString::number(raw, showMode).toUpper();
-    if (type.isSigned && bits < 64 && (raw >> (bits - 1)) & 1u)
-        return QString::number(qint64(raw | (~uint64_t(0) << bits)));
     if (type.isSigned)
-        return QString::number(qint64(raw));
+        return QString::number(qint64(signExtended(raw, type)));
     return QString::number(raw);
 }
 
@@ -166,10 +180,7 @@ QString format(uint32_t typeCode, const std::vector<uint8_t> &bytes, int showMod
         break;
     }
 
-    uint64_t raw = 0;
-    for (size_t i = bytes.size(); i-- > 0;)
-        raw = (raw << 8) | bytes[i];
-    return integerText(raw, *type, showMode);
+    return integerText(littleEndian(bytes), *type, showMode);
 }
 
 bool toNumber(uint32_t typeCode, const std::vector<uint8_t> &bytes, double *number)
@@ -197,12 +208,7 @@ bool toNumber(uint32_t typeCode, const std::vector<uint8_t> &bytes, double *numb
     default:
         break;
     }
-    const int bits = int(type->byteLength * 8);
-    uint64_t raw = 0;
-    for (size_t i = bytes.size(); i-- > 0;)
-        raw = (raw << 8) | bytes[i];
-    if (type->isSigned && bits < 64 && (raw >> (bits - 1)) & 1u)
-        raw |= ~uint64_t(0) << bits;
+    const uint64_t raw = signExtended(littleEndian(bytes), *type);
     *number = type->isSigned ? double(int64_t(raw)) : double(raw);
     return true;
 }
