@@ -211,14 +211,14 @@ void tst_ControllerLink::blockReads_data()
     QTest::newRow("169 words: two requests")
         << "DEMO-FX" << contiguous << QStringList{"2:0:125", "2:125:44"};
     // name|device|addresses|blocks
-    for (const char *spec : {
+    for (const char *row : {
              "typed values and bits share a block|DEMO-FX|D100.D D103.F D110.3 D120 D100|2:100:21",
              "words 64 apart bridged, 65 not|DEMO-FX|D0 D65 D131 D500|2:0:66 2:131:1 2:500:1",
              "coils of two areas, inputs, words|DEMO-FX|Y3 M1 X17 W1f R2|"
              "0:3:1 0:8193:1 1:15:1 2:8031:1 2:10002:1",
              "past the table's end: not read|DEMO-WIDE|M65535 M65536|0:65535:1",
          }) {
-        const QStringList f = QString(spec).split('|');
+        const QStringList f = QString(row).split('|');
         QTest::newRow(qPrintable(f[0])) << f[1] << f[2].split(' ') << f[3].split(' ');
     }
 }
@@ -329,7 +329,7 @@ void tst_ControllerLink::writes_data()
     QTest::addColumn<QString>("message");  // the refusal, or none
 
     // name|variable|show mode|typed|server range|held there afterwards|refusal
-    for (const char *spec : {
+    for (const char *row : {
              "INT|D300|10|-2|hr 300 1|65534|",
              "INT in hex|D300|16|1a2b|hr 300 1|6699|",
              "INT in binary|D300|2|101|hr 300 1|5|",
@@ -352,7 +352,7 @@ void tst_ControllerLink::writes_data()
              "device refuses the address|R20000|10|1|hr 29999 1|0|The value of R20000 was not "
              "written: Modbus exception 2 (illegal data address)",
          }) {
-        const QStringList f = QString(spec).split('|');
+        const QStringList f = QString(row).split('|');
         QTest::newRow(qPrintable(f[0]))
             << f[1] << f[2].toInt() << f[3] << f[4].toLatin1() << f[5].toLatin1() << f[6];
     }
