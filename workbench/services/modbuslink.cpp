@@ -182,6 +182,7 @@ ModbusTcpLink::ModbusTcpLink(const ControllerSettings &settings,
     : QObject(parent)
     , m_settings(settings)
     , m_project(project)
+    , m_projectKey(project.toStdString())
     , m_client(new QModbusTcpClient(this))
 {
     m_pollTimer.setSingleShot(true);
@@ -239,7 +240,7 @@ void ModbusTcpLink::connectToDevice()
     QString problem;
     {
         const OpenProject model(m_project);
-        SafeAccore core(m_project.toStdString(), false);
+        SafeAccore core(m_projectKey, false);
         DeviceCatalog::ModbusMap map;
         if (!model || !core || !core->deviceMemory()) {
             problem = tr("the project %1 is not open.").arg(m_project);
@@ -318,7 +319,7 @@ void ModbusTcpLink::refresh()
         return;
     m_pollTimer.stop();
     const std::vector<ModbusBlock> blocks =
-        m_layout.plan(ac::LiveWatch::instance()->watched(m_project.toStdString()), m_unbridged);
+        m_layout.plan(ac::LiveWatch::instance()->watched(m_projectKey), m_unbridged);
     m_sent = int(blocks.size());
     if (blocks.empty()) {
         refreshDone();
@@ -379,7 +380,7 @@ void ModbusTcpLink::take(const ModbusBlock &block, QModbusReply *reply)
             m_unbridged.push_back(block);
         return;
     }
-    SafeAccore core(m_project.toStdString(), false);
+    SafeAccore core(m_projectKey, false);
     ac::DeviceMemory *memory = core ? core->deviceMemory() : nullptr;
     if (!memory)
         return;
@@ -452,7 +453,7 @@ bool ModbusTcpLink::isRead(const std::string &project,
     if (shown)
         shown->clear();
     ModbusBlock block{};
-    if (!m_connected || project != m_project.toStdString() || !m_layout.range(address, &block))
+    if (!m_connected || project != m_projectKey || !m_layout.range(address, &block))
         return false;
     const std::vector<uint8_t> &states = m_state[block.table];
     for (int unit = block.start; unit < block.start + block.count; ++unit) {
@@ -472,7 +473,7 @@ void ModbusTcpLink::write(const std::string &project,
                           std::function<void(const QString &error)> done)
 {
     ModbusBlock block{};
-    if (!m_connected || project != m_project.toStdString()) {
+    if (!m_connected || project != m_projectKey) {
         done(tr("%1 is not online.").arg(m_settings.describe()));
         return;
     }

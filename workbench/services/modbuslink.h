@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <array>
+#include <string>
 #include <vector>
 
 class QModbusReply;
@@ -108,6 +109,8 @@ private:
 
     ControllerSettings m_settings;
     QString m_project;
+    // As the controller core and the trees name it; asked for every row on screen.
+    std::string m_projectKey;
     ModbusLayout m_layout;
     QModbusTcpClient *m_client;
     QTimer m_pollTimer;
