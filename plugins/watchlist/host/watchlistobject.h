@@ -10,6 +10,10 @@
 class WatchListObject : public ModelObject
 {
 public:
+    // No list holds more entries: appendVariable refuses the one past it, so
+    // a mistyped range cannot fill the memory of the machine.
+    static constexpr int MaxCount = 10000000;
+
     explicit WatchListObject(const QString &name);
     ~WatchListObject() override;
 
@@ -20,6 +24,7 @@ public:
     // Entry i counted from 0; empty outside the list.
     QString getVariableName(int i) const;
     bool setVariableName(int i, const QString &text);
+    // False, appending nothing, when the list holds MaxCount entries already.
     bool appendVariable(const QString &text);
     bool removeVariable(int i);
     QStringList variables() const;
