@@ -12,6 +12,7 @@
 #include "symbolsynchrinizer.h"
 #include "vartreewidget.h"
 #include "watchlistmodel.h"
+#include "watchlistinstance.h"
 #include "watchlistobject.h"
 #include "watchlistwidget.h"
 #include "workbench.h"
@@ -21,11 +22,14 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUndoStack>
 
 #include <memory>
 
@@ -86,6 +90,7 @@ private:
             ProjectModelManager::instance()->projectModel(project.toStdString(), false));
     }
     QStringList rowTexts() const;
+    QUndoStack *undoStack() const { return host->workbench().undoStack(project); }
     void typeInto(int row, const QString &text);
     void select(const QList<int> &rows);
     // Triggers the context menu's entry in place; false when there is none.
@@ -95,6 +100,7 @@ private:
 
     std::unique_ptr<HostFixture> host;
     std::unique_ptr<WatchListWidget> widget;
+    WatchListInstance service{nullptr};
 };
 
 bool tst_WatchListWidget::open(const QStringList &entries, int height)
@@ -123,7 +129,8 @@ QStringList tst_WatchListWidget::rowTexts() const
 void tst_WatchListWidget::typeInto(int row, const QString &text)
 {
     VarTreeWidget *tree = widget->tree();
-    tree->setCurrentItem(tree->topLevelItem(row));
+    if (tree->currentIndex().row() != row || tree->currentIndex().column() != 0)
+        tree->setCurrentItem(tree->topLevelItem(row));
     QTest::keyClick(tree, Qt::Key_F2);
     QPointer<QLineEdit> editor;
     QTRY_VERIFY((editor = tree->viewport()->findChild<QLineEdit *>()) && editor->isVisible());
@@ -134,6 +141,8 @@ void tst_WatchListWidget::typeInto(int row, const QString &text)
         QTest::keyClicks(editor, text);
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_VERIFY(!editor);
+    // The move to the next row is queued behind the editor's closing.
+    QCoreApplication::processEvents();
 }
 
 void tst_WatchListWidget::select(const QList<int> &rows)
@@ -157,10 +166,11 @@ bool tst_WatchListWidget::trigger(const QString &entry)
     return false;
 }
 
-// Operations: "type text" (into the empty last row), "edit r text",
-// "current r", "select r s", "insert r" and "delete r s" (on those rows
-// selected), "menu Entry", "add text" (as a service adds: the entry appended,
-// then its row shown).
+// Operations: "type text" (into the empty last row), "typeon text" (into the
+// current row, as a user typing on after Enter), "edit r text", "current r",
+// "select r s", "insert r" and "delete r s" (on those rows selected),
+// "menu Entry", "add text" (as a service adds: the entry appended, then its
+// row shown), "undo" and "redo" (Edit > Undo and Redo of the project).
 void tst_WatchListWidget::rowsMirrorModel_data()
 {
     QTest::addColumn<QStringList>("entries");
@@ -191,6 +201,17 @@ void tst_WatchListWidget::rowsMirrorModel_data()
     row("menu Insert", "D0,D1,D2", "select 1,menu Insert", "D0,-,D1,D2");
     row("menu Insert without a selection", "D0,D1,D2", "current 1,menu Insert", "D0,D1,D2");
     row("menu Delete", "D0,D1,D2", "current 1,select 0 2,menu Delete", "D1");
+    // Enter in the empty last row moves on to the new one: typing on adds.
+    row("typing on adds entries", "", "current 0,typeon D100,typeon D101", "D100,D101", 2);
+    row("typing on in the middle overwrites", "D0,D1", "current 0,typeon X0", "X0,D1", 0);
+    // Each edit is one step of the project's undo stack, and only the last is undone.
+    row("undo a delete of two rows", "D0,D1,D2,D3", "delete 1 3,undo", "D0,D1,D2,D3");
+    row("redo it", "D0,D1,D2,D3", "delete 1 3,undo,redo", "D0,D2");
+    row("undo typing, then an edit", "D0,D1", "type M0,edit 0 X0,undo", "D0,D1,M0");
+    row("undo both", "D0,D1", "type M0,edit 0 X0,undo,undo", "D0,D1");
+    row("undo an insert", "D0,D1", "insert 0,undo", "D0,D1");
+    row("undo an added entry", "D0", "add M5,undo,undo", "D0");
+    row("undo with nothing done", "D0", "undo", "D0");
 }
 
 void tst_WatchListWidget::rowsMirrorModel()
@@ -207,6 +228,12 @@ void tst_WatchListWidget::rowsMirrorModel()
         const QString argument = operation.section(QLatin1Char(' '), 1);
         if (verb == QLatin1String("type")) {
             typeInto(tree->topLevelItemCount() - 1, argument);
+        } else if (verb == QLatin1String("typeon")) {
+            typeInto(tree->currentIndex().row(), argument);
+        } else if (verb == QLatin1String("undo")) {
+            undoStack()->undo();
+        } else if (verb == QLatin1String("redo")) {
+            undoStack()->redo();
         } else if (verb == QLatin1String("edit")) {
             typeInto(argument.section(QLatin1Char(' '), 0, 0).toInt(),
                      argument.section(QLatin1Char(' '), 1));
@@ -216,7 +243,7 @@ void tst_WatchListWidget::rowsMirrorModel()
         } else if (verb == QLatin1String("menu")) {
             QVERIFY(trigger(argument));
         } else if (verb == QLatin1String("add")) {
-            list()->appendVariable(argument);
+            service.addVariable(mainList, argument);
             widget->showVariable(list()->getCount() - 1);
         } else {
             QList<int> rows;
@@ -295,13 +322,20 @@ void tst_WatchListWidget::deleteKeyBeatsApplicationShortcut()
 }
 
 // In a list not loaded to its end the empty last row stands for an entry the
-// user has not seen, and a batch appended beyond the loaded rows keeps its
-// show modes on its own entries whatever happens to the rows above it.
+// user has not seen, a delete leaves the window full, and a batch appended
+// beyond the loaded rows keeps its show modes on its own entries whatever
+// happens to the rows above it, in the list's properties: a window opened
+// afresh shows them too. Undo gives the list back as it was.
 void tst_WatchListWidget::longListKeepsEntriesAndModes_data()
 {
     QTest::addColumn<QString>("operation");
-    for (const char *operation :
-         {"delete first", "insert first", "delete all", "type last", "insert last"})
+    for (const char *operation : {"delete first",
+                                  "insert first",
+                                  "delete all, yes",
+                                  "delete all, no",
+                                  "delete all loaded but the last",
+                                  "type last",
+                                  "insert last"})
         QTest::newRow(operation) << QString::fromLatin1(operation);
 }
 
@@ -312,16 +346,32 @@ void tst_WatchListWidget::longListKeepsEntriesAndModes()
     QVERIFY(open(numbered(QStringLiteral("D"), 200), 300));
     widget->appendVariableRow(QStringLiteral("W10"), 16);
     widget->appendVariableRow(QStringLiteral("W11"), 2);
+    const QStringList before = list()->variables();
     const int loaded = widget->lastLoadedRow() + 1;
     QVERIFY(loaded < 200);
     const int row = operation.endsWith(QLatin1String("last")) ? loaded : 0;
 
-    QStringList expected = list()->variables();
+    QStringList expected = before;
+    QString asked;
     select({row});
-    if (operation == QLatin1String("delete all")) {
+    if (operation.startsWith(QLatin1String("delete all"))) {
+        ModalDriver driver;
+        const bool yes = operation.endsWith(QLatin1String("yes"));
+        driver.onNext("QMessageBox", [&asked, yes](QWidget *box) {
+            asked = static_cast<QMessageBox *>(box)->text();
+            static_cast<QMessageBox *>(box)
+                ->button(yes ? QMessageBox::Yes : QMessageBox::No)
+                ->click();
+        });
         widget->tree()->selectAll();
+        if (operation.endsWith(QLatin1String("last")))
+            widget->tree()->topLevelItem(loaded - 1)->setSelected(false);
         widget->deleteSelectedRows();
-        expected = expected.mid(loaded);
+        if (yes)
+            expected.clear();
+        else if (operation.endsWith(QLatin1String("last")))
+            expected = expected.mid(loaded - 1);
+        QVERIFY(driver.allHandled() != operation.endsWith(QLatin1String("last")));
     } else if (operation.startsWith(QLatin1String("delete"))) {
         widget->deleteSelectedRows();
         expected.removeAt(row);
@@ -334,15 +384,37 @@ void tst_WatchListWidget::longListKeepsEntriesAndModes()
         widget->insertRowAtSelection();
         expected.insert(row, QString());
     }
+    if (operation.startsWith(QLatin1String("delete all,")))
+        QCOMPARE(asked, QStringLiteral("Delete all 202 entries of Main?"));
     QCOMPARE(list()->variables(), expected);
+    // Never a blank window over a list with more entries.
+    const int windowFull = 4 * (widget->tree()->height() / 15);
+    QVERIFY(widget->lastLoadedRow() + 1 >= std::min(int(expected.size()), windowFull));
     widget->showVariable(expected.size() - 1);
     QCOMPARE(rowTexts(), expected + QStringList{QString()});
     // The batch's own modes; its neighbours keep the tree's default.
     const int w10 = expected.indexOf(QStringLiteral("W10"));
-    QList<int> modes;
-    for (int row = w10 - 1; row <= w10 + 1; ++row)
-        modes.append(widget->tree()->integerShowMode(row));
-    QCOMPARE(modes, QList<int>({10, 16, 2}));
+    const auto modesAround = [this, w10] {
+        QList<int> modes;
+        for (int row = w10 - 1; row <= w10 + 1; ++row)
+            modes.append(widget->tree()->integerShowMode(row));
+        return modes;
+    };
+    if (w10 > 0) {
+        QCOMPARE(modesAround(), QList<int>({10, 16, 2}));
+        QVERIFY(open(expected, 300));
+        widget->showVariable(expected.size() - 1);
+        QCOMPARE(modesAround(), QList<int>({10, 16, 2}));
+    }
+
+    while (undoStack()->canUndo())
+        undoStack()->undo();
+    QCOMPARE(list()->variables(), numbered(QStringLiteral("D"), 200));
+    QCOMPARE(list()->getPropertys(), QString());
+    while (undoStack()->canRedo())
+        undoStack()->redo();
+    QCOMPARE(list()->variables(), expected);
+    QCOMPARE(list()->getPropertys().isEmpty(), w10 < 0);
 }
 
 // Going online or offline, synchronising symbols and each comment changed

@@ -345,8 +345,15 @@ void WatchListPlugin::onCommandExecuted(QString type, QString subModel, QString 
         return;
 
     if (type == QLatin1String(ModelStack::Insert)) {
-        if (WatchListObject *list = model->getObject(path.toUInt(nullptr, 10)))
+        const unsigned index = path.toUInt(nullptr, 10);
+        if (WatchListObject *list = model->getObject(index)) {
             addWatchListNode(list->getName());
+            // The list is back at its place in the model; so is its node.
+            Solution::View *view = solutionView(application);
+            const int nodeIndex = view->nodeIndex(nodePath(list->getName()));
+            if (nodeIndex >= 0 && nodeIndex != int(index))
+                view->moveNode(currentFolderPath(), int(index), nodeIndex);
+        }
     } else if (type == QLatin1String(ModelStack::Remove)) {
         QJsonParseError error;
         const QJsonDocument step = QJsonDocument::fromJson(param.toUtf8(), &error);

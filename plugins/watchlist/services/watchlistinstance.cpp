@@ -1,5 +1,6 @@
 #include "watchlistinstance.h"
 
+#include "entrycommand.h"
 #include "hostservices.h"
 #include "watchlistmodel.h"
 #include "watchlistmodelhandle.h"
@@ -19,6 +20,11 @@ void WatchListInstance::addVariable(const QString &watchListName, const QString 
     if (!list)
         return;
     const int rowIndex = list->getCount();
-    list->appendVariable(variableName);
+    EntryCommand::Change change;
+    change.entries = {{rowIndex, variableName}};
+    EntryCommand::perform(model.projectName(),
+                          list,
+                          change,
+                          EntryCommand::tr("Add %1 to %2").arg(variableName, watchListName));
     emit showVariable(watchListName, rowIndex);
 }

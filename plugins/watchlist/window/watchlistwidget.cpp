@@ -2,11 +2,14 @@
 
 #include "abstractprojectmodel.h"
 #include "accore.h"
+#include "entrychanges.h"
+#include "entrycommand.h"
 #include "hostservices.h"
 #include "icookies.h"
 #include "icrossreference.h"
 #include "projectmodelmanager.h"
 #include "safeprojectmodel.h"
+#include "showmodes.h"
 #include "softcomponentmodel.h"
 #include "transfer.h"
 #include "vartreewidget.h"
@@ -20,11 +23,13 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <numeric>
 
 // The watch list of one operation, with the guard that keeps its project alive.
 class WatchListWidget::Lookup
@@ -47,6 +52,9 @@ public:
 namespace {
 constexpr int rowHeight = 15;
 constexpr int pageRows = 20;
+constexpr int defaultShowMode = 10;
+// A batch above this many rows is confirmed first.
+constexpr qint64 largeBatch = 100000;
 
 struct TypeSuffix
 {
@@ -155,6 +163,11 @@ void WatchListWidget::connectHost()
             this,
             &WatchListWidget::onVariableChanged,
             Qt::UniqueConnection);
+    connect(varTree, &QTreeWidget::itemChanged, this, &WatchListWidget::onItemChanged);
+    connect(EntryChanges::instance(),
+            &EntryChanges::changed,
+            this,
+            &WatchListWidget::onEntriesChanged);
 
     QObject *transfer =
         HostServices::find(HostServices::application(), QStringLiteral("zentrel.Transfer"));
@@ -212,21 +225,32 @@ void WatchListWidget::loadRows(int count)
     // of model signals for each insertion, whatever its size.
     if (end > first)
         varTree->setRowCount(end + 1);
+    const ShowModes modes = ShowModes::fromPropertys(list->getPropertys());
     for (int next = first; next < end; ++next) {
         const QString name = list->getVariableName(next);
         varTree->setVariable(next, name, name);
-        const auto pending = pendingShowModes.find(next);
-        if (pending != pendingShowModes.end()) {
-            varTree->setIntegerShowMode(next, pending.value());
-            pendingShowModes.erase(pending);
-        }
+        const int mode = modes.modeAt(next);
+        if (mode != defaultShowMode)
+            varTree->setIntegerShowMode(next, mode);
     }
     varTree->enableWatch(true);
 }
 
+int WatchListWidget::visibleRowsWanted() const
+{
+    return 4 * (varTree->height() / rowHeight);
+}
+
 void WatchListWidget::fillVisibleRows()
 {
-    loadRows(4 * (varTree->height() / rowHeight));
+    loadRows(visibleRowsWanted());
+}
+
+void WatchListWidget::topUp()
+{
+    const int loaded = lastLoadedRow() + 1;
+    if (loaded < visibleRowsWanted())
+        loadRows(visibleRowsWanted() - loaded);
 }
 
 void WatchListWidget::onScrollValueChanged(int value)
@@ -248,13 +272,57 @@ void WatchListWidget::showVariable(int rowIndex)
     varTree->setCurrentRow(rowIndex);
 }
 
+void WatchListWidget::writeRow(const Lookup &list, const ShowModes &modes, int row)
+{
+    const QString name = list->getVariableName(row);
+    varTree->setVariable(row, name, name);
+    varTree->setIntegerShowMode(row, modes.modeAt(row));
+}
+
 void WatchListWidget::refreshRow(int row)
 {
     const Lookup list = findWatchListObject();
-    if (list && row < list->getCount() && row < varTree->topLevelItemCount()) {
-        const QString name = list->getVariableName(row);
-        varTree->setVariable(row, name, name);
+    if (list && row < list->getCount() && row < varTree->topLevelItemCount())
+        writeRow(list, ShowModes::fromPropertys(list->getPropertys()), row);
+}
+
+void WatchListWidget::reloadFrom(int first)
+{
+    const Lookup list = findWatchListObject();
+    if (!list)
+        return;
+    const int count = list->getCount();
+    const int loaded = std::max(lastLoadedRow() + 1, 0);
+    int target = std::min(std::max(loaded, visibleRowsWanted()), count);
+    if (target == count - 1)
+        ++target;
+    first = std::max(0, std::min({first, loaded, target}));
+
+    QItemSelectionModel *selection = varTree->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    const int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
+    varTree->enableWatch(false);
+    // The empty last row goes too: a row that held an entry must not stay
+    // behind as the row to type into.
+    varTree->setRowCount(std::min(loaded, target));
+    varTree->setRowCount(target + 1);
+    const ShowModes modes = ShowModes::fromPropertys(list->getPropertys());
+    for (int row = first; row < target; ++row)
+        writeRow(list, modes, row);
+    varTree->enableWatch(true);
+    if (currentRow >= 0) {
+        selection->setCurrentIndex(
+            varTree->model()->index(std::min(currentRow, target), std::max(current.column(), 0)),
+            QItemSelectionModel::NoUpdate);
     }
+}
+
+void WatchListWidget::onEntriesChanged(const QString &project,
+                                       const QString &watchList,
+                                       int firstIndex)
+{
+    if (project == projectName && watchList == watchListName)
+        reloadFrom(firstIndex);
 }
 
 void WatchListWidget::onVariableChanged(int rowIndex, QString varFullName)
@@ -262,23 +330,55 @@ void WatchListWidget::onVariableChanged(int rowIndex, QString varFullName)
     const Lookup list = findWatchListObject();
     if (!list)
         return;
-    if (rowIndex == list->getCount()) {
-        list->appendVariable(varFullName);
-        varTree->setRowCount(list->getCount() + 1);
-    } else if (rowIndex > lastLoadedRow()) {
-        // The empty last row of a list not loaded to its end stands for an
-        // entry the user has not seen: keep that entry, below the typed one,
-        // moving every later entry down as Insert does.
-        list->appendVariable(QString());
-        for (int i = list->getCount() - 1; i > rowIndex; --i)
-            list->setVariableName(i, list->getVariableName(i - 1));
-        list->setVariableName(rowIndex, varFullName);
-        shiftPendingShowModes(rowIndex, +1);
+    if (rowIndex >= list->getCount() || rowIndex > lastLoadedRow()) {
+        addTypedEntry(list, rowIndex, varFullName);
+        return;
+    }
+    const QString previous = list->getVariableName(rowIndex);
+    if (previous == varFullName)
+        return;
+    EntryCommand::Change change;
+    change.kind = EntryCommand::Replace;
+    change.entries = {{rowIndex, varFullName}};
+    change.previous = QStringList{previous};
+    EntryCommand::perform(projectName,
+                          list.list,
+                          change,
+                          EntryCommand::tr("Change %1 to %2 in %3").arg(previous, varFullName, watchListName));
+}
+
+void WatchListWidget::addTypedEntry(const Lookup &list, int rowIndex, const QString &name)
+{
+    // Past the end the row is the one to type into; the empty last row of a
+    // list not loaded to its end stands for an entry the user has not seen,
+    // which stays, below the typed one.
+    const int count = list->getCount();
+    rowIndex = std::min(rowIndex, count);
+    EntryCommand::Change change;
+    change.entries = {{rowIndex, name}};
+    if (!EntryCommand::perform(
+            projectName, list.list, change, EntryCommand::tr("Add %1 to %2").arg(name, watchListName))) {
+        // Only a full list refuses an entry; the row must not show one it lacks.
+        varTree->setVariable(rowIndex, QString(), QString());
+        return;
+    }
+    if (rowIndex == count) {
+        varTree->setRowCount(count + 2);
+    } else {
         varTree->setRowCount(rowIndex + 2);
         refreshRow(rowIndex);
-    } else {
-        list->setVariableName(rowIndex, varFullName);
     }
+    // As in a spreadsheet, Enter moves on to the next row, so typing on adds
+    // entries instead of replacing the one just typed. Once the editor is
+    // closed: moving the current row from inside its commit closes it twice.
+    const QPointer<VarTreeWidget> tree(varTree);
+    QMetaObject::invokeMethod(
+        varTree,
+        [tree, row = rowIndex + 1] {
+            if (tree && row < tree->topLevelItemCount())
+                tree->setCurrentRow(row);
+        },
+        Qt::QueuedConnection);
 }
 
 QVector<int> WatchListWidget::selectedRows() const
@@ -302,70 +402,118 @@ void WatchListWidget::insertRowAtSelection()
     const QVector<int> rows = selectedRows();
     if (rows.isEmpty())
         return;
-    const int r = rows.first();
+    const int r = std::min(rows.first(), list->getCount());
+
+    EntryCommand::Change change;
+    change.entries = {{r, QString()}};
+    if (!EntryCommand::perform(
+            projectName, list.list, change, EntryCommand::tr("Insert a row into %1").arg(watchListName)))
+        return;
 
     varTree->enableWatch(false);
     QScrollBar *scrollBar = varTree->verticalScrollBar();
     const int scrollValue = scrollBar->value();
-
-    list->appendVariable(QString());
-    const int n = list->getCount();
-    for (int i = n - 1; i > r && i > 0; --i) {
-        const int j = i - 1;
-        list->setVariableName(i, list->getVariableName(j));
-        if (i >= varTree->topLevelItemCount())
-            continue;
+    const ShowModes modes = ShowModes::fromPropertys(list->getPropertys());
+    // Loaded rows move down with their entries, and take their view state along.
+    const int n = std::min(list->getCount(), varTree->topLevelItemCount());
+    for (int i = n - 1; i > r; --i) {
         QMap<QString, QMap<QString, QVariant>> states;
-        if (QTreeWidgetItem *item = varTree->topLevelItem(j))
-            varTree->saveItemStates(item, states);
-        refreshRow(i);
+        varTree->saveItemStates(varTree->topLevelItem(i - 1), states);
+        writeRow(list, modes, i);
         varTree->restoreItemStates(varTree->topLevelItem(i), states);
     }
-    list->setVariableName(r, QString());
-    refreshRow(r);
-    shiftPendingShowModes(r, +1);
+    if (r < varTree->topLevelItemCount())
+        writeRow(list, modes, r);
 
     scrollBar->setValue(scrollValue);
     varTree->enableWatch(true);
     loadRows(pageRows);
 }
 
+QVector<int> WatchListWidget::rowsToDelete(QVector<int> rows, int count)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // The empty last row has no entry; in a list not loaded to its end it
+    // stands for one the user has not seen, which is not deleted.
+    const int loaded = std::min(lastLoadedRow() + 1, count);
+    rows.erase(std::lower_bound(rows.begin(), rows.end(), loaded), rows.end());
+    if (rows.size() < loaded || loaded == count || loaded == 0)
+        return rows;
+
+    // Every row on show is selected, and the list goes on below them: the
+    // user meant all of it, or wants to be asked.
+    QMessageBox question(QMessageBox::Question,
+                         tr("Tip"),
+                         tr("Delete all %L1 entries of %2?").arg(count).arg(watchListName),
+                         QMessageBox::Yes | QMessageBox::No);
+    question.setTextFormat(Qt::PlainText);
+    question.setDefaultButton(QMessageBox::Yes);
+    const QPointer<WatchListWidget> self(this);
+    if (question.exec() != QMessageBox::Yes || !self)
+        return {};
+    QVector<int> all(count);
+    std::iota(all.begin(), all.end(), 0);
+    return all;
+}
+
 void WatchListWidget::deleteSelectedRows()
 {
-    QVector<int> rows = selectedRows();
-    std::sort(rows.begin(), rows.end());
-    const Lookup list = findWatchListObject();
-    if (!list)
+    int count = 0;
+    {
+        const Lookup list = findWatchListObject();
+        if (!list)
+            return;
+        count = list->getCount();
+    }
+    const QPointer<WatchListWidget> self(this);
+    const QVector<int> rows = rowsToDelete(selectedRows(), count);
+    // The question gave the host time to close the window or the project.
+    if (!self || rows.isEmpty())
         return;
-    // The empty last row of a list not loaded to its end stands for an entry
-    // the user has not seen yet; it is not deleted.
-    const int lastLoaded = lastLoadedRow();
-    // A current row among the deleted ones moves to its neighbour at each
-    // removal, and each move lays the whole tree out again. It is parked for
-    // the loop and put afterwards where those moves would have left it.
-    QItemSelectionModel *selection = varTree->selectionModel();
-    const QModelIndex current = selection->currentIndex();
-    int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
-    const bool parked = currentRow >= 0 && currentRow <= lastLoaded &&
-                        std::binary_search(rows.cbegin(), rows.cend(), currentRow);
-    if (parked)
-        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    QVector<int> removed;
-    for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
-        if (*row <= lastLoaded && list->removeVariable(*row)) {
+    const Lookup list = findWatchListObject();
+    if (!list || list->getCount() != count)
+        return;
+
+    EntryCommand::Change change;
+    change.kind = EntryCommand::Remove;
+    change.entries.reserve(rows.size());
+    for (int row : rows)
+        change.entries.append({row, list->getVariableName(row)});
+    if (!EntryCommand::perform(projectName,
+                               list.list,
+                               change,
+                               EntryCommand::tr("Delete %n row(s) from %1", "", rows.size()).arg(watchListName)))
+        return;
+
+    if (rows.size() == count) {
+        varTree->setRowCount(0);
+        varTree->setRowCount(1);
+    } else {
+        // A current row among the deleted ones moves to its neighbour at each
+        // removal, and each move lays the whole tree out again. It is parked
+        // for the loop and put afterwards where those moves would have left it.
+        QItemSelectionModel *selection = varTree->selectionModel();
+        const QModelIndex current = selection->currentIndex();
+        int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
+        const bool parked =
+            currentRow >= 0 && std::binary_search(rows.cbegin(), rows.cend(), currentRow);
+        if (parked)
+            selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
             varTree->removeRow(*row);
-            removed.prepend(*row);
             if (*row < currentRow)
                 --currentRow;
             else if (*row == currentRow)
                 currentRow = std::max(currentRow - 1, 0);
         }
+        if (parked) {
+            selection->setCurrentIndex(varTree->model()->index(currentRow, current.column()),
+                                       QItemSelectionModel::NoUpdate);
+        }
     }
-    if (parked) {
-        selection->setCurrentIndex(varTree->model()->index(currentRow, current.column()),
-                                   QItemSelectionModel::NoUpdate);
-    }
-    dropPendingShowModes(removed);
+    // Never a blank window over a list that has more entries.
+    topUp();
 }
 
 void WatchListWidget::appendVariableRow(const QString &name, int showMode)
@@ -373,8 +521,37 @@ void WatchListWidget::appendVariableRow(const QString &name, int showMode)
     const Lookup list = findWatchListObject();
     if (!list)
         return;
-    list->appendVariable(name);
-    pendingShowModes.insert(list->getCount() - 1, showMode);
+    EntryCommand::Change change;
+    change.entries = {{list->getCount(), name}};
+    change.modeFirst = list->getCount();
+    change.modeCount = 1;
+    change.mode = showMode;
+    EntryCommand::perform(
+        projectName, list.list, change, EntryCommand::tr("Add %1 to %2").arg(name, watchListName));
+}
+
+void WatchListWidget::onItemChanged(QTreeWidgetItem *item, int column)
+{
+    if (column != VarTreeWidget::ShowModeColumn)
+        return;
+    const int row = varTree->indexOfTopLevelItem(item);
+    const int mode = item->data(VarTreeWidget::ShowModeColumn, Qt::UserRole).toInt();
+    if (row < 0 || row > lastLoadedRow() || (mode != 2 && mode != 10 && mode != 16))
+        return;
+    const Lookup list = findWatchListObject();
+    if (!list || row >= list->getCount() ||
+        ShowModes::fromPropertys(list->getPropertys()).modeAt(row) == mode)
+        return;
+    EntryCommand::Change change;
+    change.kind = EntryCommand::Modes;
+    change.modeFirst = row;
+    change.modeCount = 1;
+    change.mode = mode;
+    const QString radix = mode == 2 ? tr("Binary") : mode == 16 ? tr("Hexadecimal") : tr("Decimal");
+    EntryCommand::perform(projectName,
+                          list.list,
+                          change,
+                          EntryCommand::tr("Show %1 in %2").arg(list->getVariableName(row), radix));
 }
 
 void WatchListWidget::gotoDefinition()
@@ -413,13 +590,42 @@ void WatchListWidget::onBatchMonitor()
         addBatchVariables(dialog.param);
 }
 
+bool WatchListWidget::acceptBatchSize(qint64 rows, int countBefore)
+{
+    if (rows > qint64(WatchListObject::MaxCount) - countBefore) {
+        QMessageBox refusal(QMessageBox::Information,
+                            tr("Tip"),
+                            tr("A watch list holds at most %L1 entries: the %L2 rows of this "
+                               "range do not fit into %3, which holds %L4. Nothing was added.")
+                                .arg(WatchListObject::MaxCount)
+                                .arg(rows)
+                                .arg(watchListName)
+                                .arg(countBefore),
+                            QMessageBox::Ok);
+        refusal.setTextFormat(Qt::PlainText);
+        refusal.exec();
+        return false;
+    }
+    if (rows <= largeBatch)
+        return true;
+    QMessageBox question(QMessageBox::Question,
+                         tr("Tip"),
+                         tr("Add %L1 rows to %2?").arg(rows).arg(watchListName),
+                         QMessageBox::Yes | QMessageBox::No);
+    question.setTextFormat(Qt::PlainText);
+    question.setDefaultButton(QMessageBox::No);
+    return question.exec() == QMessageBox::Yes;
+}
+
 void WatchListWidget::addBatchVariables(const BatchMonitorParam &param)
 {
-    const SafeAccore core(projectName.toStdString(), false);
-    if (!core)
-        return;
-    const ac::JapanMemLayout area =
-        core->deviceMemory()->japanMemLayout(param.scType.toStdString());
+    ac::JapanMemLayout area;
+    {
+        const SafeAccore core(projectName.toStdString(), false);
+        if (!core)
+            return;
+        area = core->deviceMemory()->japanMemLayout(param.scType.toStdString());
+    }
     const quint32 unit = BatchMonotorDlg::elementBytes(area.elementSize);
     const quint64 addressCount =
         area.elementSize == 0 ? quint64(area.byteSize) * 8 : quint64(area.byteSize / unit);
@@ -427,20 +633,47 @@ void WatchListWidget::addBatchVariables(const BatchMonitorParam &param)
     const quint64 begin = param.beginAddress;
     const quint64 end = begin + param.length;
     const int radix = int(area.radix);
+    const bool plain = area.elementSize == 0 || param.dataType == param.scDataType;
+    const quint32 bits = unit * 8;
+    const TypeSuffix type = typeSuffixOf(param.dataType);
+    const quint64 step = (type.bytes + unit - 1) / unit;
+
+    // Counted before a single name is made: a mistyped range must be refused,
+    // not built.
+    quint64 rows = 0;
+    if (end > addressCount)
+        rows = 0; // the dialog refuses such ranges; another caller may not
+    else if (plain)
+        rows = param.length;
+    else if (area.elementSize != 2)
+        rows = 0; // only words are read as bits or as wider values
+    else if (param.dataType == ac::TYPE_BOOL)
+        rows = quint64(param.length) * bits;
+    else
+        rows = param.length / step;
+
+    int countBefore = 0;
+    {
+        const Lookup list = findWatchListObject();
+        if (!list)
+            return;
+        countBefore = list->getCount();
+    }
+    const QPointer<WatchListWidget> self(this);
+    if (rows > 0 && (!acceptBatchSize(qint64(rows), countBefore) || !self))
+        return;
 
     const Lookup list = findWatchListObject();
-    if (list && end <= addressCount) {
-        const auto append = [this, &list, &param](const QString &name) {
-            list->appendVariable(name);
-            pendingShowModes.insert(pendingShowModes.cend(), list->getCount() - 1, param.showMode);
+    if (list && rows > 0 && list->getCount() == countBefore) {
+        EntryCommand::Change change;
+        change.entries.reserve(int(rows));
+        const auto append = [&change, countBefore](const QString &name) {
+            change.entries.append({countBefore + change.entries.size(), name});
         };
-        if (area.elementSize == 0 || param.dataType == param.scDataType) {
+        if (plain) {
             for (quint64 address = begin; address < end; ++address)
                 append(param.scType + QString::number(address, radix));
-        } else if (area.elementSize != 2) {
-            // Only words are read as bits or as wider values.
         } else if (param.dataType == ac::TYPE_BOOL) {
-            const quint32 bits = unit * 8;
             for (quint64 address = begin; address < end; ++address) {
                 const QString word =
                     param.scType + QString::number(address, radix) + QLatin1Char('.');
@@ -448,38 +681,20 @@ void WatchListWidget::addBatchVariables(const BatchMonitorParam &param)
                     append(word + QString::number(bit));
             }
         } else {
-            const TypeSuffix type = typeSuffixOf(param.dataType);
             const QString suffix = QLatin1String(type.suffix);
-            const quint64 step = (type.bytes + unit - 1) / unit;
             for (quint64 address = begin; address + step <= end; address += step)
                 append(param.scType + QString::number(address, radix) + suffix);
         }
+        change.modeFirst = countBefore;
+        change.modeCount = change.entries.size();
+        change.mode = param.showMode;
+        EntryCommand::perform(
+            projectName,
+            list.list,
+            change,
+            EntryCommand::tr("Add %n row(s) to %1", "", change.entries.size()).arg(watchListName));
     }
     fillVisibleRows();
-}
-
-void WatchListWidget::dropPendingShowModes(const QVector<int> &removedRows)
-{
-    if (pendingShowModes.isEmpty() || removedRows.isEmpty())
-        return;
-    QMap<int, int> kept;
-    for (auto it = pendingShowModes.cbegin(); it != pendingShowModes.cend(); ++it) {
-        const auto below = std::lower_bound(removedRows.cbegin(), removedRows.cend(), it.key());
-        if (below != removedRows.cend() && *below == it.key())
-            continue;
-        kept.insert(it.key() - int(below - removedRows.cbegin()), it.value());
-    }
-    pendingShowModes.swap(kept);
-}
-
-void WatchListWidget::shiftPendingShowModes(int from, int delta)
-{
-    if (pendingShowModes.isEmpty())
-        return;
-    QMap<int, int> shifted;
-    for (auto it = pendingShowModes.cbegin(); it != pendingShowModes.cend(); ++it)
-        shifted.insert(it.key() >= from ? it.key() + delta : it.key(), it.value());
-    pendingShowModes.swap(shifted);
 }
 
 void WatchListWidget::onSyncComplied(SymbolSynchrinizer::SyncType type, std::string param)

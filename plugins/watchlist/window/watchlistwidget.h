@@ -11,6 +11,8 @@
 #include <string>
 
 class QMenu;
+class QTreeWidgetItem;
+class ShowModes;
 class VarTreeWidget;
 class WatchListObject;
 
@@ -42,6 +44,9 @@ public:
     void insertRowAtSelection();
     void deleteSelectedRows();
     void appendVariableRow(const QString &name, int showMode);
+    // Reads the rows from first on again after undo or redo changed the
+    // list, keeping as many rows loaded as before (at least a window-full).
+    void reloadFrom(int first);
     void gotoDefinition();
     void browseCrossReference();
     // Appends the accepted range, one entry per name, each shown in its
@@ -69,14 +74,25 @@ private:
     void setupUi();
     void initColumns();
     void connectHost();
-    // Keeps pending show modes with their entries when rows move.
-    void shiftPendingShowModes(int from, int delta);
-    // removedRows ascending, as they stood before the delete.
-    void dropPendingShowModes(const QVector<int> &removedRows);
+    // The rows a window-full of the tree asks for: four heights.
+    int visibleRowsWanted() const;
+    // Loads rows until the window is full (or the list is all in).
+    void topUp();
+    void writeRow(const Lookup &list, const ShowModes &modes, int row);
+    // A new entry typed into the row that follows the loaded ones.
+    void addTypedEntry(const Lookup &list, int rowIndex, const QString &name);
+    // The user chose another radix in a row's Show Mode cell.
+    void onItemChanged(QTreeWidgetItem *item, int column);
+    void onEntriesChanged(const QString &project, const QString &watchList, int firstIndex);
+    // The question before a large batch, and the refusal of one too large;
+    // false when nothing is to be added.
+    bool acceptBatchSize(qint64 rows, int countBefore);
+    // Every entry when the user selected every loaded row of a list that
+    // has more, and confirms that all are meant; the rows otherwise.
+    QVector<int> rowsToDelete(QVector<int> rows, int count);
 
     QMenu *contextMenu = nullptr;
     VarTreeWidget *varTree = nullptr;
     QString watchListName;
     QString projectName;
-    QMap<int, int> pendingShowModes;
 };

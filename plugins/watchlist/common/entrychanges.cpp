@@ -1,0 +1,7 @@
+#include "entrychanges.h"
+
+EntryChanges *EntryChanges::instance()
+{
+    static EntryChanges changes;
+    return &changes;
+}
