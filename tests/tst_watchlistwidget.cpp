@@ -12,6 +12,7 @@
 #include "symbolsynchrinizer.h"
 #include "vartreewidget.h"
 #include "watchlistmodel.h"
+#include "showmodes.h"
 #include "watchlistinstance.h"
 #include "watchlistobject.h"
 #include "watchlistwidget.h"
@@ -24,6 +25,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -72,6 +75,8 @@ private slots:
     void deleteKeyBeatsApplicationShortcut();
     void longListKeepsEntriesAndModes_data();
     void longListKeepsEntriesAndModes();
+    void randomEditsLoseNothing_data();
+    void randomEditsLoseNothing();
     void hostChangesResetTheTree();
     void destroyedWhileScrolledAndEditing();
     void vanishedWatchListIsLeftAlone_data();
@@ -90,6 +95,9 @@ private:
             ProjectModelManager::instance()->projectModel(project.toStdString(), false));
     }
     QStringList rowTexts() const;
+    // The window's rows are the list's first entries, each in its stored
+    // show mode, and one empty row; at least a window-full of them.
+    void checkRowsMirrorList() const;
     QUndoStack *undoStack() const { return host->workbench().undoStack(project); }
     void typeInto(int row, const QString &text);
     void select(const QList<int> &rows);
@@ -140,9 +148,12 @@ void tst_WatchListWidget::typeInto(int row, const QString &text)
     else
         QTest::keyClicks(editor, text);
     QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(!editor);
-    // The move to the next row is queued behind the editor's closing.
+    // The commit is queued behind the key, the move to the next row behind
+    // the commit.
     QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!editor);
 }
 
 void tst_WatchListWidget::select(const QList<int> &rows)
@@ -415,6 +426,152 @@ void tst_WatchListWidget::longListKeepsEntriesAndModes()
         undoStack()->redo();
     QCOMPARE(list()->variables(), expected);
     QCOMPARE(list()->getPropertys().isEmpty(), w10 < 0);
+}
+
+void tst_WatchListWidget::checkRowsMirrorList() const
+{
+    const QStringList rows = rowTexts();
+    const QStringList entries = list()->variables();
+    const int loaded = rows.size() - 1;
+    QVERIFY(loaded <= entries.size());
+    QCOMPARE(rows, entries.mid(0, loaded) + QStringList{QString()});
+    QVERIFY(loaded >= std::min(int(entries.size()), 4 * (widget->tree()->height() / 15)));
+    const ShowModes modes = ShowModes::fromPropertys(list()->getPropertys());
+    for (int row = 0; row < loaded; ++row)
+        QCOMPARE(widget->tree()->integerShowMode(row), modes.modeAt(row));
+}
+
+// Whatever a user does, in whatever order, the window shows the list as it
+// is; undoing every step gives back the list as it was, redoing them the list
+// as it became.
+void tst_WatchListWidget::randomEditsLoseNothing_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("height");
+    QTest::newRow("empty, low window") << 1u << 0 << 60;
+    QTest::newRow("5 entries, a window too low for a row") << 36u << 5 << 20;
+    QTest::newRow("40 entries") << 13u << 40 << 150;
+    QTest::newRow("300 entries") << 2u << 300 << 150;
+    QTest::newRow("2,000 entries, low window") << 3u << 2000 << 60;
+    QTest::newRow("2,000 entries, tall window") << 4u << 2000 << 400;
+}
+
+void tst_WatchListWidget::randomEditsLoseNothing()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, size);
+    QFETCH(int, height);
+
+    QVERIFY(open(numbered(QStringLiteral("D"), size), height));
+    QVERIFY(QTest::qWaitForWindowActive(widget.get()));
+    const QStringList start = list()->variables();
+    const QString startPropertys = list()->getPropertys();
+    QRandomGenerator random(seed);
+    VarTreeWidget *tree = widget->tree();
+    const auto anyRow = [&] { return int(random.bounded(tree->topLevelItemCount())); };
+    const auto anyName = [&] { return QStringLiteral("M%1").arg(random.bounded(8000)); };
+    QStringList done;
+
+    for (int step = 0; step < 300; ++step) {
+        switch (random.bounded(11)) {
+        case 0:
+            done << QStringLiteral("type");
+            typeInto(tree->topLevelItemCount() - 1, anyName());
+            break;
+        case 1:
+            done << QStringLiteral("overwrite");
+            typeInto(anyRow(), anyName());
+            break;
+        case 2:
+            done << QStringLiteral("insert");
+            select({anyRow()});
+            widget->insertRowAtSelection();
+            break;
+        case 3: {
+            done << QStringLiteral("delete");
+            QList<int> rows{anyRow()};
+            for (int more = random.bounded(4); more > 0; --more)
+                rows.append(anyRow());
+            select(rows);
+            widget->deleteSelectedRows();
+            break;
+        }
+        case 4: {
+            const bool yes = random.bounded(2) == 0;
+            done << (yes ? QStringLiteral("delete all") : QStringLiteral("delete all? no"));
+            // Selecting lays the tree out, which may page rows in.
+            tree->selectAll();
+            const int shown = widget->lastLoadedRow() + 1;
+            QSet<int> selected;
+            for (int row : widget->selectedRows())
+                selected.insert(row);
+            ModalDriver driver;
+            if (shown > 0 && shown < list()->getCount() &&
+                selected.size() >= shown + int(selected.contains(shown))) {
+                driver.onNext("QMessageBox", [yes](QWidget *box) {
+                    static_cast<QMessageBox *>(box)
+                        ->button(yes ? QMessageBox::Yes : QMessageBox::No)
+                        ->click();
+                });
+            }
+            widget->deleteSelectedRows();
+            QVERIFY(driver.allHandled());
+            break;
+        }
+        case 5: {
+            done << QStringLiteral("batch");
+            BatchMonitorParam batch;
+            batch.scType = QStringLiteral("D");
+            batch.beginAddress = random.bounded(7000);
+            batch.length = 1 + random.bounded(12);
+            batch.scDataType = 2;
+            const int types[] = {2, 3, 9};
+            batch.dataType = types[random.bounded(3)];
+            const int modes[] = {2, 10, 16};
+            batch.showMode = modes[random.bounded(3)];
+            widget->addBatchVariables(batch);
+            break;
+        }
+        case 6:
+            done << QStringLiteral("service add");
+            service.addVariable(mainList, anyName());
+            widget->showVariable(list()->getCount() - 1);
+            break;
+        case 7:
+            done << QStringLiteral("scroll to the end");
+            widget->onScrollValueChanged(tree->verticalScrollBar()->maximum());
+            break;
+        case 8:
+        case 9:
+            done << QStringLiteral("undo");
+            undoStack()->undo();
+            break;
+        default:
+            done << QStringLiteral("redo");
+            undoStack()->redo();
+            break;
+        }
+        checkRowsMirrorList();
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(QStringLiteral("after ") + done.join(QStringLiteral(", "))));
+    }
+
+    // The steps done are those below the stack's index; above it wait steps
+    // undone last.
+    const int stepsDone = undoStack()->index();
+    const QStringList end = list()->variables();
+    const QString endPropertys = list()->getPropertys();
+    while (undoStack()->canUndo())
+        undoStack()->undo();
+    QCOMPARE(list()->variables(), start);
+    QCOMPARE(list()->getPropertys(), startPropertys);
+    checkRowsMirrorList();
+    while (undoStack()->index() < stepsDone)
+        undoStack()->redo();
+    QCOMPARE(list()->variables(), end);
+    QCOMPARE(list()->getPropertys(), endPropertys);
+    checkRowsMirrorList();
 }
 
 // Going online or offline, synchronising symbols and each comment changed

@@ -302,6 +302,9 @@ void WatchListWidget::reloadFrom(int first)
     const QModelIndex current = selection->currentIndex();
     const int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
     varTree->enableWatch(false);
+    // Rows going at the bottom move the scroll bar, whose paging must not
+    // load rows in the middle of this.
+    const QSignalBlocker noPaging(varTree->verticalScrollBar());
     // The empty last row goes too: a row that held an entry must not stay
     // behind as the row to type into.
     varTree->setRowCount(std::min(loaded, target));
@@ -487,6 +490,7 @@ void WatchListWidget::deleteSelectedRows()
         return;
 
     if (rows.size() == count) {
+        const QSignalBlocker noPaging(varTree->verticalScrollBar());
         varTree->setRowCount(0);
         varTree->setRowCount(1);
     } else {
@@ -500,6 +504,9 @@ void WatchListWidget::deleteSelectedRows()
             currentRow >= 0 && std::binary_search(rows.cbegin(), rows.cend(), currentRow);
         if (parked)
             selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        // The list has changed already: paging must not load rows from it
+        // while the tree still holds the removed ones.
+        const QSignalBlocker noPaging(varTree->verticalScrollBar());
         for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
             varTree->removeRow(*row);
             if (*row < currentRow)
