@@ -14,9 +14,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QUndoStack>
 
 #include <memory>
 
@@ -58,6 +60,8 @@ private slots:
     void expansion();
     void throughTheWindow_data();
     void throughTheWindow();
+    void largeRanges_data();
+    void largeRanges();
 
 private:
     // Opens the project on that device: "DEMO-FX", "DEMO-WIDE", or "TEST-100" (a
@@ -283,6 +287,59 @@ void tst_BatchMonitor::throughTheWindow()
     QCOMPARE(tree->getItemData(tree->topLevelItem(0), 0), QStringLiteral("M0"));
     for (int row = 1; row <= added.size(); ++row)
         QCOMPARE(tree->integerShowMode(row), 16);
+}
+
+// A mistyped length must not fill the machine's memory: above 100,000 rows
+// the batch asks, past the most a list holds it refuses, and after No or a
+// refusal nothing is added. What is added is one undo step.
+void tst_BatchMonitor::largeRanges_data()
+{
+    QTest::addColumn<QString>("area");
+    QTest::addColumn<quint32>("length");
+    QTest::addColumn<int>("dataType");
+    QTest::addColumn<QString>("answer"); // the button pressed in the message, if one comes
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("added");
+
+    QTest::newRow("100,000 rows") << "M" << 100000u << 9 << "" << "" << 100000;
+    QTest::newRow("100,016 bits of words, No")
+        << "D" << 6251u << 9 << "&No" << "Add 100,016 rows to Main?" << 0;
+    QTest::newRow("100,016 bits of words, Yes")
+        << "D" << 6251u << 9 << "&Yes" << "Add 100,016 rows to Main?" << 100016;
+    QTest::newRow("999,999,999 bits")
+        << "M" << 999999999u << 9 << "OK"
+        << "A watch list holds at most 10,000,000 entries: the 999,999,999 rows of this range "
+           "do not fit into Main, which holds 1. Nothing was added."
+        << 0;
+}
+
+void tst_BatchMonitor::largeRanges()
+{
+    QFETCH(QString, area);
+    QFETCH(quint32, length);
+    QFETCH(int, dataType);
+    QFETCH(QString, answer);
+    QFETCH(QString, message);
+    QFETCH(int, added);
+
+    QVERIFY(openProject(deviceOf(area)));
+    list()->setVariables({QStringLiteral("Y0")});
+    widget = std::make_unique<WatchListWidget>(QStringLiteral("Main"), project, nullptr);
+    const int steps = host->workbench().undoStack(project)->count();
+    QString shown;
+    ModalDriver driver;
+    if (!answer.isEmpty()) {
+        driver.onNext("QMessageBox", [&shown, answer](QWidget *box) {
+            shown = static_cast<QMessageBox *>(box)->text();
+            ModalDriver::button(box, answer)->click();
+        });
+    }
+    const int areaType = BatchMonotorDlg().dataTypeOf(area);
+    widget->addBatchVariables({area, 0, length, dataType, areaType, 16});
+    QVERIFY(driver.allHandled());
+    QCOMPARE(shown, message);
+    QCOMPARE(list()->getCount(), 1 + added);
+    QCOMPARE(host->workbench().undoStack(project)->count(), steps + (added > 0 ? 1 : 0));
 }
 
 QTEST_MAIN(tst_BatchMonitor)

@@ -75,6 +75,8 @@ private slots:
     void deleteKeyBeatsApplicationShortcut();
     void longListKeepsEntriesAndModes_data();
     void longListKeepsEntriesAndModes();
+    void showModesInPropertys_data();
+    void showModesInPropertys();
     void randomEditsLoseNothing_data();
     void randomEditsLoseNothing();
     void hostChangesResetTheTree();
@@ -426,6 +428,67 @@ void tst_WatchListWidget::longListKeepsEntriesAndModes()
         undoStack()->redo();
     QCOMPARE(list()->variables(), expected);
     QCOMPARE(list()->getPropertys().isEmpty(), w10 < 0);
+}
+
+// Show modes are kept as runs in the list's property text, next to whatever
+// else a host keeps there, and move with their entries.
+void tst_WatchListWidget::showModesInPropertys_data()
+{
+    QTest::addColumn<QString>("propertys");
+    QTest::addColumn<QStringList>("operations"); // set first count mode, insert/remove positions
+    QTest::addColumn<QString>("expected");
+
+    const auto row = [](const char *tag, const char *before, const char *operations,
+                        const char *after) {
+        QTest::newRow(tag) << QString::fromUtf8(before) << names(operations)
+                           << QString::fromUtf8(after);
+    };
+    row("none", "", "", "");
+    row("a batch", "", "set 100 4 16", R"({"showModes":[[100,4,16]]})");
+    row("other members kept", R"({"font":"big"})", "set 0 1 2",
+        R"({"font":"big","showModes":[[0,1,2]]})");
+    row("decimal clears", R"({"font":"big","showModes":[[0,3,2]]})", "set 0 3 10",
+        R"({"font":"big"})");
+    row("text not ours is left alone", "radix=16", "set 0 3 2", "radix=16");
+    row("split and joined", "", "set 0 10 16,set 4 2 2,set 4 2 16", R"({"showModes":[[0,10,16]]})");
+    row("rows inserted above and inside", "", "set 10 4 16,insert 0 12",
+        R"({"showModes":[[11,1,16],[13,3,16]]})");
+    row("rows removed above and inside", "", "set 10 4 16,remove 0 11 12",
+        R"({"showModes":[[9,2,16]]})");
+    row("neighbours meet", "", "set 0 2 16,set 3 2 16,remove 2", R"({"showModes":[[0,4,16]]})");
+    row("a run removed whole", "", "set 5 2 2,remove 5 6", "");
+    row("runs a hand spoilt are skipped", R"({"showModes":[[-1,2,16],[2,1,7],[4,1,2]]})", "",
+        R"({"showModes":[[-1,2,16],[2,1,7],[4,1,2]]})");
+}
+
+void tst_WatchListWidget::showModesInPropertys()
+{
+    QFETCH(QString, propertys);
+    QFETCH(QStringList, operations);
+    QFETCH(QString, expected);
+
+    ShowModes modes = ShowModes::fromPropertys(propertys);
+    for (const QString &operation : operations) {
+        QStringList words = operation.split(QLatin1Char(' '));
+        const QString verb = words.takeFirst();
+        QVector<int> numbers;
+        for (const QString &word : words)
+            numbers.append(word.toInt());
+        if (verb == QLatin1String("set"))
+            modes.set(numbers.at(0), numbers.at(1), numbers.at(2));
+        else if (verb == QLatin1String("insert"))
+            modes.insertAt(numbers);
+        else
+            modes.removeAt(numbers);
+    }
+    QString written = propertys;
+    const bool ours = operations.isEmpty() || modes.writeInto(&written);
+    QCOMPARE(ours, !propertys.startsWith(QLatin1String("radix")));
+    QCOMPARE(written, expected);
+    if (expected.contains(QLatin1String("[4,1,2]")))
+        QCOMPARE(QList<int>({modes.modeAt(2), modes.modeAt(4)}), QList<int>({10, 2}));
+    if (ours)
+        QCOMPARE(ShowModes::fromPropertys(written), modes);
 }
 
 void tst_WatchListWidget::checkRowsMirrorList() const
