@@ -15,6 +15,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QUndoStack>
 
 #include <memory>
 
@@ -182,6 +183,16 @@ void tst_Services::addVariable()
     QVERIFY(tree);
     QCOMPARE(tree->indexOfTopLevelItem(tree->currentItem()), entries);
     QCOMPARE(tree->getItemData(tree->currentItem(), 0), variable);
+
+    // One step of the project's undo stack, which the window follows.
+    QUndoStack *undo = host->workbench().undoStack(QStringLiteral("Demo"));
+    QCOMPARE(undo->undoText(), QStringLiteral("Add %1 to Main").arg(variable));
+    undo->undo();
+    QCOMPARE(list->getCount(), entries);
+    const int rows = tree->topLevelItemCount();
+    QCOMPARE(tree->getItemData(tree->topLevelItem(rows - 1), 0), QString());
+    QCOMPARE(tree->getItemData(tree->topLevelItem(rows - 2), 0), list->getVariableName(rows - 2));
+    QVERIFY(rows - 1 <= entries);
 }
 
 // Lists L of projects A (D0,M1) and B; "Gone": both projects closed.

@@ -486,7 +486,11 @@ void WatchListWidget::deleteSelectedRows()
     if (!EntryCommand::perform(projectName,
                                list.list,
                                change,
-                               EntryCommand::tr("Delete %n row(s) from %1", "", rows.size()).arg(watchListName)))
+                               rows.size() == 1
+                                   ? EntryCommand::tr("Delete a row from %1").arg(watchListName)
+                                   : EntryCommand::tr("Delete %L1 rows from %2")
+                                         .arg(rows.size())
+                                         .arg(watchListName)))
         return;
 
     if (rows.size() == count) {
@@ -699,7 +703,9 @@ void WatchListWidget::addBatchVariables(const BatchMonitorParam &param)
             projectName,
             list.list,
             change,
-            EntryCommand::tr("Add %n row(s) to %1", "", change.entries.size()).arg(watchListName));
+            change.entries.size() == 1
+                ? EntryCommand::tr("Add a row to %1").arg(watchListName)
+                : EntryCommand::tr("Add %L1 rows to %2").arg(change.entries.size()).arg(watchListName));
     }
     fillVisibleRows();
 }

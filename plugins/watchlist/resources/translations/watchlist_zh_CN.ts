@@ -69,6 +69,41 @@
     </message>
 </context>
 <context>
+    <name>EntryCommand</name>
+    <message>
+        <source>Add %1 to %2</source>
+        <translation>将 %1 添加到 %2</translation>
+    </message>
+    <message>
+        <source>Change %1 to %2 in %3</source>
+        <translation>在 %3 中将 %1 改为 %2</translation>
+    </message>
+    <message>
+        <source>Insert a row into %1</source>
+        <translation>在 %1 中插入一行</translation>
+    </message>
+    <message>
+        <source>Delete a row from %1</source>
+        <translation>从 %1 中删除一行</translation>
+    </message>
+    <message>
+        <source>Delete %L1 rows from %2</source>
+        <translation>从 %2 中删除 %L1 行</translation>
+    </message>
+    <message>
+        <source>Show %1 in %2</source>
+        <translation>以%2显示 %1</translation>
+    </message>
+    <message>
+        <source>Add a row to %1</source>
+        <translation>向 %1 添加一行</translation>
+    </message>
+    <message>
+        <source>Add %L1 rows to %2</source>
+        <translation>向 %2 添加 %L1 行</translation>
+    </message>
+</context>
+<context>
     <name>NewWatchListDlg</name>
     <message>
         <source>OK</source>
@@ -190,6 +225,34 @@
     <message>
         <source>Batch Monitor</source>
         <translation>批量监视</translation>
+    </message>
+    <message>
+        <source>Tip</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Delete all %L1 entries of %2?</source>
+        <translation>删除 %2 的全部 %L1 个条目吗？</translation>
+    </message>
+    <message>
+        <source>Binary</source>
+        <translation>二进制</translation>
+    </message>
+    <message>
+        <source>Hexadecimal</source>
+        <translation>十六进制</translation>
+    </message>
+    <message>
+        <source>Decimal</source>
+        <translation>十进制</translation>
+    </message>
+    <message>
+        <source>A watch list holds at most %L1 entries: the %L2 rows of this range do not fit into %3, which holds %L4. Nothing was added.</source>
+        <translation>一个监视列表最多容纳 %L1 个条目：此范围的 %L2 行放不进已有 %L4 个条目的 %3。未添加任何内容。</translation>
+    </message>
+    <message>
+        <source>Add %L1 rows to %2?</source>
+        <translation>向 %2 添加 %L1 行吗？</translation>
     </message>
 </context>
 </TS>
