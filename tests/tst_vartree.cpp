@@ -10,6 +10,8 @@
 #include "softcomponentmodel.h"
 #include "vartreewidget.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
@@ -59,6 +61,20 @@ void setRows(VarTreeWidget *tree, const QStringList &variables)
         tree->setVariable(row, variables[row], variables[row]);
 }
 
+// The items the tree announces as changed in their Show Mode column.
+struct ShowModeChanges
+{
+    explicit ShowModeChanges(QTreeWidget *tree)
+    {
+        QObject::connect(tree, &QTreeWidget::itemChanged, &context, [this](QTreeWidgetItem *item, int column) {
+            if (column == VarTreeWidget::ShowModeColumn)
+                items.append(item);
+        });
+    }
+    QObject context;
+    QList<QTreeWidgetItem *> items;
+};
+
 } // namespace
 
 class tst_VarTree : public QObject
@@ -76,6 +92,11 @@ private slots:
     void values_data();
     void values();
     void valuesOnlyWhileWatchingOnline();
+    void typingOnACell_data();
+    void typingOnACell();
+    void showModeCell_data();
+    void showModeCell();
+    void showModeSetByCodeIsNotAnnounced();
 
 private:
     std::unique_ptr<Application> m_application;
@@ -272,6 +293,165 @@ void tst_VarTree::valuesOnlyWhileWatchingOnline()
     QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("2"));
     m_tree->setProperty("projectName", QStringLiteral("p"));
     QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("43"));
+}
+
+// Typing names a row only on its Name cell; online it writes a value on its Value cell.
+void tst_VarTree::typingOnACell_data()
+{
+    QTest::addColumn<bool>("online");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shownValue");
+
+    QTest::newRow("value offline") << false << int(VarTreeWidget::ValueColumn) << "42" << "D100"
+                                   << "";
+    QTest::newRow("value online") << true << int(VarTreeWidget::ValueColumn) << "42" << "D100"
+                                  << "42";
+    QTest::newRow("comment online")
+        << true << int(VarTreeWidget::CommentColumn) << "42" << "D100" << "7";
+    QTest::newRow("show mode online")
+        << true << int(VarTreeWidget::ShowModeColumn) << "1" << "D100" << "7";
+    QTest::newRow("data type offline")
+        << false << int(VarTreeWidget::DataTypeColumn) << "M1" << "D100" << "";
+    QTest::newRow("name offline") << false << int(VarTreeWidget::NameColumn) << "M1" << "M1" << "";
+    QTest::newRow("name online") << true << int(VarTreeWidget::NameColumn) << "D5" << "D5" << "0";
+}
+
+void tst_VarTree::typingOnACell()
+{
+    QFETCH(bool, online);
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, name);
+    QFETCH(QString, shownValue);
+
+    setRows(m_tree.get(), {QStringLiteral("D100")});
+    QVERIFY(write("p", QStringLiteral("D100"), little(7, 2)));
+    m_transfer->setOnline(online);
+    QTreeWidgetItem *item = m_tree->topLevelItem(0);
+    if (online)
+        QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("7"));
+    QSignalSpy renamed(m_tree.get(), &VarTreeWidget::variableChanged);
+    m_tree->setCurrentItem(item, column);
+
+    QTest::keyClick(m_tree.get(), typed.at(0).toLatin1());
+    QPointer<QLineEdit> editor = m_tree->viewport()->findChild<QLineEdit *>();
+    const bool edits = name != QLatin1String("D100") || shownValue == typed;
+    QCOMPARE(editor && editor->isVisible(), edits);
+    if (editor) {
+        QTest::keyClicks(editor, typed.mid(1));
+        QCOMPARE(editor->text(), typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!editor);
+    }
+    QTRY_COMPARE(value(*m_tree, 0), shownValue);
+    QCOMPARE(m_tree->getItemData(item, VarTreeWidget::NameColumn), name);
+    QCOMPARE(renamed.count(), name == QLatin1String("D100") ? 0 : 1);
+}
+
+void tst_VarTree::showModeCell_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<Bytes>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("shownValue"); // online, after the choice
+
+    const auto row = [](const char *tag,
+                        const char *variable,
+                        const char *written,
+                        const Bytes &bytes,
+                        const char *shown,
+                        Qt::Key key,
+                        int mode,
+                        const char *value) {
+        QTest::newRow(tag) << QString::fromLatin1(variable) << QString::fromLatin1(written)
+                           << bytes << QString::fromLatin1(shown) << int(key) << mode
+                           << QString::fromLatin1(value);
+    };
+    const Bytes word = little(0xfffe, 2);
+    row("INT to hexadecimal", "D100", "D100", word, "Decimal", Qt::Key_Down, 16, "FFFE");
+    row("INT to binary", "D100", "D100", word, "Decimal", Qt::Key_Up, 2, "1111111111111110");
+    row("DINT symbol", "Counter", "D200.D", little(255, 4), "Decimal", Qt::Key_Down, 16, "FF");
+    row("UINT", "D100.U", "D100", word, "Decimal", Qt::Key_Down, 16, "FFFE");
+    // Rows that are no integers have no show mode to choose.
+    row("REAL", "D100.F", "D100", word, "", Qt::Key_Down, 10, "");
+    row("bit of a word", "D100.3", "D100", word, "", Qt::Key_Down, 10, "");
+    row("bit area", "X17", "X17", Bytes{1}, "", Qt::Key_Down, 10, "");
+    row("STRING", "D100.T", "D100", word, "", Qt::Key_Down, 10, "");
+    row("unknown", "NoSuchVar", "D100", word, "", Qt::Key_Down, 10, "");
+    row("empty row", "", "D100", word, "", Qt::Key_Down, 10, "");
+}
+
+void tst_VarTree::showModeCell()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, written);
+    QFETCH(Bytes, bytes);
+    QFETCH(QString, shown);
+    QFETCH(int, key);
+    QFETCH(int, mode);
+    QFETCH(QString, shownValue);
+
+    setRows(m_tree.get(), {variable});
+    QTreeWidgetItem *item = m_tree->topLevelItem(0);
+    QCOMPARE(item->text(VarTreeWidget::ShowModeColumn), shown);
+    QVERIFY(write("p", written, bytes));
+    m_transfer->setOnline(true);
+    const ShowModeChanges showModeChanges(m_tree.get());
+
+    m_tree->setCurrentItem(item, VarTreeWidget::ShowModeColumn);
+    QTest::keyClick(m_tree.get(), Qt::Key_F2);
+    QCoreApplication::processEvents();
+    QPointer<QComboBox> combo = m_tree->viewport()->findChild<QComboBox *>();
+    QCOMPARE(combo && combo->isVisible(), !shown.isEmpty());
+    if (combo) {
+        QCOMPARE(combo->currentData().toInt(), 10);
+        QTest::keyClick(combo, Qt::Key(key));
+        QTRY_VERIFY(!combo || !combo->isVisible());
+        QCOMPARE(showModeChanges.items, QList<QTreeWidgetItem *>{item});
+        // The value follows at once, not with the next refresh.
+        QCOMPARE(value(*m_tree, 0), shownValue);
+    } else if (auto editor = m_tree->viewport()->findChild<QLineEdit *>()) {
+        QTest::keyClick(editor, Qt::Key_Escape);
+    }
+    QCOMPARE(showModeChanges.items.size(), combo ? 1 : 0);
+    QCOMPARE(item->data(VarTreeWidget::ShowModeColumn, Qt::UserRole).toInt(), mode);
+    QCOMPARE(m_tree->integerShowMode(0), mode);
+    QCOMPARE(item->text(VarTreeWidget::ShowModeColumn).isEmpty(), shown.isEmpty());
+}
+
+// Only a user's choice is announced on the Show Mode column; what the tree's
+// users set themselves is not announced back to them.
+void tst_VarTree::showModeSetByCodeIsNotAnnounced()
+{
+    setRows(m_tree.get(), {QStringLiteral("D100")});
+    QTreeWidgetItem *item = m_tree->topLevelItem(0);
+    const auto mode = [item] {
+        return item->data(VarTreeWidget::ShowModeColumn, Qt::UserRole).toInt();
+    };
+    const ShowModeChanges showModeChanges(m_tree.get());
+
+    m_tree->setIntegerShowMode(0, 16);
+    QCOMPARE(mode(), 16);
+    QCOMPARE(item->text(VarTreeWidget::ShowModeColumn), QStringLiteral("Hexadecimal"));
+    m_tree->setVariable(0, QStringLiteral("D101"), QStringLiteral("D101"));
+    QCOMPARE(mode(), 10);
+    QMap<QString, QMap<QString, QVariant>> states;
+    states[QStringLiteral("row")][QStringLiteral("showMode")] = 2;
+    m_tree->restoreItemStates(item, states);
+    QCOMPARE(mode(), 2);
+    QVERIFY(showModeChanges.items.isEmpty());
+
+    // The way a user's choice arrives: announced once, and only when it changes the mode.
+    item->setData(VarTreeWidget::ShowModeColumn, Qt::EditRole, 16);
+    item->setData(VarTreeWidget::ShowModeColumn, Qt::EditRole, 16);
+    item->setData(VarTreeWidget::ShowModeColumn, Qt::EditRole, 8);
+    QCOMPARE(mode(), 16);
+    QCOMPARE(showModeChanges.items, QList<QTreeWidgetItem *>{item});
 }
 
 QTEST_MAIN(tst_VarTree)

@@ -1,6 +1,10 @@
 #include "vartreeitem.h"
 
+#include "valueformat.h"
 #include "vartreewidget.h"
+
+#include <QAbstractItemModel>
+#include <QTreeWidget>
 
 VarTreeItem::VarTreeItem()
     : QTreeWidgetItem(ItemType)
@@ -53,6 +57,11 @@ void VarTreeItem::setShowMode(int mode)
     emitDataChanged();
 }
 
+bool VarTreeItem::hasShowMode() const
+{
+    return !isBit() && ValueFormat::isInteger(m_valueType);
+}
+
 void VarTreeItem::setDescription(const QString &dataType,
                                  const QString &address,
                                  const QString &comment,
@@ -92,6 +101,8 @@ const QString *VarTreeItem::derivedText(int column) const
 
 QVariant VarTreeItem::data(int column, int role) const
 {
+    if (column == VarTreeWidget::ShowModeColumn && role == Qt::UserRole)
+        return m_showMode;
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QTreeWidgetItem::data(column, role);
     if (const QString *text = derivedText(column))
@@ -99,7 +110,7 @@ QVariant VarTreeItem::data(int column, int role) const
     if (column == VarTreeWidget::ScopeColumn)
         return m_global ? VarTreeWidget::tr("Global") : QString();
     if (column == VarTreeWidget::ShowModeColumn) {
-        if (isBit() || m_resolvedVariable.isEmpty())
+        if (!hasShowMode())
             return QString();
         switch (m_showMode) {
         case 2:
@@ -115,6 +126,11 @@ QVariant VarTreeItem::data(int column, int role) const
 
 void VarTreeItem::setData(int column, int role, const QVariant &value)
 {
+    if (column == VarTreeWidget::ShowModeColumn &&
+        (role == Qt::DisplayRole || role == Qt::EditRole)) {
+        setShowModeByUser(value);
+        return;
+    }
     QString *text = role == Qt::DisplayRole || role == Qt::EditRole ? derivedText(column) : nullptr;
     if (!text) {
         QTreeWidgetItem::setData(column, role, value);
@@ -135,4 +151,23 @@ void VarTreeItem::setNames(const QString &name, const QString &fullName)
         setText(VarTreeWidget::NameColumn, name);
     else if (fullNameChanged)
         emitDataChanged();
+}
+
+void VarTreeItem::setShowModeByUser(const QVariant &value)
+{
+    bool ok = false;
+    const int mode = value.toInt(&ok);
+    if (!ok || (mode != 2 && mode != 10 && mode != 16) || !hasShowMode() || mode == m_showMode)
+        return;
+    m_showMode = mode;
+    // Announced for this one cell, so that users of the tree can tell a
+    // user's choice (itemChanged on the Show Mode column) from the tree's own
+    // updates, which announce the row as a whole.
+    QTreeWidget *tree = treeWidget();
+    if (!tree)
+        return;
+    QAbstractItemModel *model = tree->model();
+    const QModelIndex cell =
+        model->index(tree->indexOfTopLevelItem(this), VarTreeWidget::ShowModeColumn);
+    emit model->dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
 }

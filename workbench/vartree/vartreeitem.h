@@ -24,7 +24,11 @@ public:
     QString resolvedVariable() const { return m_resolvedVariable; }
 
     int showMode() const { return m_showMode; }
+    // Changes the mode without telling anyone but the view; a user's choice
+    // comes through setData() on the Show Mode column instead.
     void setShowMode(int mode);
+    // An integer, top-level row: one whose show mode means something.
+    bool hasShowMode() const;
 
     // Where the value lies in device memory; valueType is TYPE_NONE when it
     // cannot be read (not a device address, offline project, unknown type).
@@ -49,6 +53,8 @@ public:
     void setData(int column, int role, const QVariant &value) override;
 
 private:
+    void setShowModeByUser(const QVariant &value);
+
     // The texts the tree derives for a row live here, not in the base class's
     // variants per column: a million rows would otherwise hold six variants
     // each, for a handful of distinct strings.

@@ -8,6 +8,7 @@
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
 #include "safeprojectmodel.h"
+#include "showmodedelegate.h"
 #include "softcomponentmodel.h"
 #include "transfer.h"
 #include "valueformat.h"
@@ -144,6 +145,7 @@ public:
     void clearValues();
     void stopWatching() { ac::LiveWatch::instance()->forget(q); }
     bool canWriteValue(const QModelIndex &index) const;
+    bool canChangeShowMode(const QModelIndex &index) const;
     void writeValue(const QPersistentModelIndex &index, const QString &text);
     void tell(const QString &message);
     void setName(VarTreeItem *item, const QString &name, const QString &fullName);
@@ -385,6 +387,12 @@ bool VarTreeWidget::Private::canWriteValue(const QModelIndex &index) const
            item->valueType() != ac::TYPE_NONE;
 }
 
+bool VarTreeWidget::Private::canChangeShowMode(const QModelIndex &index) const
+{
+    const VarTreeItem *item = VarTreeItem::from(q->itemFromIndex(index));
+    return index.column() == ShowModeColumn && item && item->hasShowMode();
+}
+
 void VarTreeWidget::Private::tell(const QString &message)
 {
     QMessageBox box(
@@ -435,6 +443,11 @@ void VarTreeWidget::Private::onItemChanged(QTreeWidgetItem *changed, int column)
         QTimer::singleShot(0, q, [this, index, text] { writeValue(index, text); });
         return;
     }
+    if (column == ShowModeColumn) {
+        if (VarTreeItem *item = VarTreeItem::from(changed); item && isWatching())
+            readValue(item, Pass(currentProject()));
+        return;
+    }
     // Only the editor commits a name while the view edits; the full name still
     // holds the variable the row showed before.
     VarTreeItem *item = VarTreeItem::from(changed);
@@ -476,6 +489,7 @@ VarTreeWidget::VarTreeWidget(QWidget *parent)
                     QAbstractItemView::AnyKeyPressed);
     setUniformRowHeights(true);
     setRootIsDecorated(true);
+    setItemDelegateForColumn(ShowModeColumn, new ShowModeDelegate(this));
 
     d->timer.setInterval(refreshInterval);
     connect(&d->timer, &QTimer::timeout, this, [this] { d->refresh(); });
@@ -690,13 +704,19 @@ void VarTreeWidget::restoreItemStates(QTreeWidgetItem *item,
 
 bool VarTreeWidget::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
-    // Online, a value is written by editing its cell; typing elsewhere still names the row.
-    if (trigger != AnyKeyPressed && d->canWriteValue(index)) {
+    // Online, a value is written by editing its cell, typing straight into it included.
+    if (d->canWriteValue(index)) {
         if (!QTreeWidget::edit(index, trigger, event))
             return false;
         d->editedValue = index;
         return true;
     }
+    // Typing names a row only where its name stands: a number typed on
+    // another cell is no new variable.
+    if (trigger == AnyKeyPressed && index.column() != NameColumn)
+        return false;
+    if (d->canChangeShowMode(index))
+        return QTreeWidget::edit(index, trigger, event);
     if (index.isValid() && index.column() != NameColumn && !index.parent().isValid())
         return QTreeWidget::edit(index.sibling(index.row(), NameColumn), trigger, event);
     return QTreeWidget::edit(index, trigger, event);
