@@ -4,6 +4,8 @@
 #include "vartreewidget.h"
 
 #include <QAbstractItemModel>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QTreeWidget>
 
 VarTreeItem::VarTreeItem()
@@ -57,6 +59,24 @@ void VarTreeItem::setShowMode(int mode)
     emitDataChanged();
 }
 
+QString VarTreeItem::problem() const
+{
+    return m_problem ? m_problem->text : QString();
+}
+
+QString VarTreeItem::problemDetail() const
+{
+    return m_problem ? m_problem->detail : QString();
+}
+
+void VarTreeItem::setProblem(const QString &problem, const QString &detail)
+{
+    if (problem.isEmpty())
+        m_problem.reset();
+    else if (!m_problem || m_problem->text != problem || m_problem->detail != detail)
+        m_problem = std::make_unique<Problem>(Problem{problem, detail});
+}
+
 bool VarTreeItem::hasShowMode() const
 {
     return !isBit() && ValueFormat::isInteger(m_valueType);
@@ -103,6 +123,12 @@ QVariant VarTreeItem::data(int column, int role) const
 {
     if (column == VarTreeWidget::ShowModeColumn && role == Qt::UserRole)
         return m_showMode;
+    if (m_problem && column == VarTreeWidget::ValueColumn) {
+        if (role == Qt::ToolTipRole)
+            return m_problem->detail;
+        if (role == Qt::ForegroundRole)
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QTreeWidgetItem::data(column, role);
     if (const QString *text = derivedText(column))

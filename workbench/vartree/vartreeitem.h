@@ -4,6 +4,8 @@
 
 #include <QTreeWidgetItem>
 
+#include <memory>
+
 // A row of the variable tree: a variable typed by the user, or one of the
 // sixteen bits shown under an expanded word. Keeps where its value is read.
 class VarTreeItem : public QTreeWidgetItem
@@ -49,6 +51,12 @@ public:
                         const QString &comment,
                         bool global);
 
+    // Why the row's name stands for no value, shown greyed in its Value cell;
+    // empty for a row that has a value or no name.
+    QString problem() const;
+    QString problemDetail() const;
+    void setProblem(const QString &problem, const QString &detail);
+
     QVariant data(int column, int role) const override;
     void setData(int column, int role, const QVariant &value) override;
 
@@ -61,6 +69,12 @@ private:
     QString *derivedText(int column);
     const QString *derivedText(int column) const;
 
+    struct Problem
+    {
+        QString text;
+        QString detail;
+    };
+
     QString m_dataType;
     QString m_addressText;
     QString m_comment;
@@ -69,6 +83,8 @@ private:
     QString m_resolvedVariable;
     ac::HeapAddress m_address;
     uint32_t m_valueType = ac::TYPE_NONE;
+    // Rarely set: a row that resolves costs one pointer for it.
+    std::unique_ptr<Problem> m_problem;
     int m_showMode = 10;
     int m_bit = -1;
     bool m_isWord = false;
