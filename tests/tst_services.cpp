@@ -13,6 +13,9 @@
 #include "watchlistobject.h"
 #include "workbench.h"
 
+#include <QDockWidget>
+#include <QMainWindow>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -52,6 +55,9 @@ private slots:
     void addVariable();
     void comparator_data();
     void comparator();
+    void closingToolWindow_data();
+    void closingToolWindow();
+    void closedWatchListOpensAnew();
 
 private:
     // The plug-in's own service object, whatever the registry holds.
@@ -233,6 +239,82 @@ void tst_Services::comparator()
         QStringLiteral("L"), secondProject, QStringLiteral("B.Watch List.L"), watchListType};
     QTEST(comparator->isSame(a, b), "same");
     QTEST(comparator->isSame(b, a), "same");
+}
+
+// Closing a plug-in's tool window with its × removes it; the host's own
+// windows only hide.
+void tst_Services::closingToolWindow_data()
+{
+    QTest::addColumn<QString>("id"); // empty: a plug-in's window
+    QTest::addColumn<bool>("floating");
+    QTest::addColumn<bool>("reopened"); // shown again before the event loop runs
+    QTest::addColumn<bool>("removed");
+
+    QTest::newRow("plug-in's window") << QString() << false << false << true;
+    QTest::newRow("plug-in's floating window") << QString() << true << false << true;
+    QTest::newRow("plug-in's window shown again at once") << QString() << false << true << false;
+    QTest::newRow("Compile Output") << QString::fromLatin1(ToolWindowId::CompileOutput) << false
+                                    << false << false;
+    QTest::newRow("Symbols") << QString::fromLatin1(ToolWindowId::Symbols) << false << false
+                             << false;
+    QTest::newRow("Solution") << QString::fromLatin1(ToolWindowId::Solution) << false << false
+                              << false;
+}
+
+void tst_Services::closingToolWindow()
+{
+    QFETCH(QString, id);
+    QFETCH(bool, floating);
+    QFETCH(bool, reopened);
+    QFETCH(bool, removed);
+
+    ToolWindowManager *windows = host->workbench().toolWindows();
+    host->workbench().mainWindow()->show();
+    if (id.isEmpty()) {
+        id = QStringLiteral("test.window");
+        QVERIFY(windows->addToolWindow(
+            Qt::BottomDockWidgetArea, new QWidget, id, QStringLiteral("Test"), floating, {}, {}));
+    }
+    windows->showToolWindow(id, true);
+    QPointer<QWidget> widget = windows->toolWindowWidget(id);
+    QVERIFY(widget);
+
+    QVERIFY(windows->dockWidget(id)->close());
+    if (reopened)
+        windows->showToolWindow(id, true);
+    // The removal waits for the event loop; one turn of it is all it needs.
+    QTest::qWait(0);
+
+    QCOMPARE(widget.isNull(), removed);
+    QCOMPARE(windows->toolWindowWidget(id), widget.data());
+    QCOMPARE(windows->toolWindowIds().contains(id), !removed);
+    if (!removed)
+        QCOMPARE(windows->dockWidget(id)->isHidden(), !reopened);
+}
+
+// A watch list's window closed with its × is built anew when opened again.
+void tst_Services::closedWatchListOpensAnew()
+{
+    plugin = host->loadPlugin();
+    QVERIFY(plugin);
+    QVERIFY(host->openProject(QStringLiteral("Demo"), names("Main:D1,D2")));
+    host->workbench().mainWindow()->show();
+    const QString id = QStringLiteral("watchlist.Main");
+    ToolWindowManager *windows = host->workbench().toolWindows();
+    host->workbench().solutionTree()->activate(QStringLiteral("Demo.Watch List.Main"));
+    QPointer<QWidget> first = windows->toolWindowWidget(id);
+    QVERIFY(first);
+
+    windows->dockWidget(id)->close();
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(!windows->toolWindowWidget(id));
+
+    host->workbench().solutionTree()->activate(QStringLiteral("Demo.Watch List.Main"));
+    QWidget *second = windows->toolWindowWidget(id);
+    QVERIFY(second);
+    QCOMPARE(second->property("watchListName").toString(), QStringLiteral("Main"));
+    QVERIFY(windowTree(QStringLiteral("Main")));
+    QVERIFY(windows->dockWidget(id)->isVisible());
 }
 
 QTEST_MAIN(tst_Services)
