@@ -7,6 +7,7 @@
 #include "objectregistry.h"
 #include "plugininterface.h"
 #include "solutiontree.h"
+#include "projectundostacks.h"
 #include "toolwindowmanager.h"
 #include "vartreewidget.h"
 #include "watchlistclient.h"
@@ -16,7 +17,10 @@
 #include <QDockWidget>
 #include <QMainWindow>
 #include <QPointer>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QUndoGroup>
+#include <QUndoStack>
 #include <QTest>
 
 #include <memory>
@@ -39,6 +43,19 @@ public:
     }
 };
 
+// A tool window that names its project through its meta-object, as a
+// watch-list window does.
+class ProjectWindow : public QLineEdit
+{
+    Q_OBJECT
+    Q_PROPERTY(QString projectName MEMBER projectName)
+public:
+    explicit ProjectWindow(const QString &project)
+        : projectName(project)
+    {}
+    QString projectName;
+};
+
 } // namespace
 
 class tst_Services : public QObject
@@ -58,6 +75,8 @@ private slots:
     void closingToolWindow_data();
     void closingToolWindow();
     void closedWatchListOpensAnew();
+    void focusMakesProjectCurrent_data();
+    void focusMakesProjectCurrent();
 
 private:
     // The plug-in's own service object, whatever the registry holds.
@@ -315,6 +334,74 @@ void tst_Services::closedWatchListOpensAnew()
     QCOMPARE(second->property("watchListName").toString(), QStringLiteral("Main"));
     QVERIFY(windowTree(QStringLiteral("Main")));
     QVERIFY(windows->dockWidget(id)->isVisible());
+}
+
+// Keyboard focus in a watch-list window makes its project current, so that
+// Edit > Undo and the window's pushed steps act on that project.
+void tst_Services::focusMakesProjectCurrent_data()
+{
+    QTest::addColumn<QString>("window"); // the tool window's id
+    QTest::addColumn<QString>("current");
+
+    QTest::newRow("Alpha's watch list") << "watchlist.Motor" << "Alpha";
+    QTest::newRow("Beta's watch list") << "watchlist.Pump" << "Beta";
+    QTest::newRow("another window naming Alpha") << "test.alpha" << "Alpha";
+    QTest::newRow("a dynamic property only") << "test.plain" << "Beta";
+    QTest::newRow("a window naming a closed project") << "test.closed" << "Beta";
+    QTest::newRow("the host's Compile Output") << QString::fromLatin1(ToolWindowId::CompileOutput)
+                                               << "Beta";
+}
+
+void tst_Services::focusMakesProjectCurrent()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, current);
+
+    plugin = host->loadPlugin();
+    QVERIFY(plugin);
+    Workbench &workbench = host->workbench();
+    QVERIFY(host->openProject(QStringLiteral("Alpha"), names("Motor:D1")));
+    QVERIFY(host->openProject(QStringLiteral("Beta"), names("Pump:D2")));
+    workbench.solutionTree()->activate(QStringLiteral("Alpha.Watch List.Motor"));
+    workbench.solutionTree()->activate(QStringLiteral("Beta.Watch List.Pump"));
+    ToolWindowManager *windows = workbench.toolWindows();
+    // A window like a watch list's but another's: "projectName" only as a dynamic property.
+    auto plain = new QLineEdit;
+    plain->setProperty("projectName", QStringLiteral("Alpha"));
+    QVERIFY(windows->addToolWindow(Qt::BottomDockWidgetArea,
+                                   plain,
+                                   QStringLiteral("test.plain"),
+                                   QStringLiteral("Plain"),
+                                   false,
+                                   {},
+                                   {}));
+    for (const QString &project : {QStringLiteral("Alpha"), QStringLiteral("Closed")}) {
+        QVERIFY(windows->addToolWindow(Qt::BottomDockWidgetArea,
+                                       new ProjectWindow(project),
+                                       QStringLiteral("test.") + project.toLower(),
+                                       project,
+                                       false,
+                                       {},
+                                       {}));
+    }
+    QMainWindow *main = workbench.mainWindow();
+    main->show();
+    QApplication::setActiveWindow(main);
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    QCOMPARE(workbench.currentProject(), QStringLiteral("Beta"));
+
+    windows->showToolWindow(window, true);
+    QWidget *target = windows->toolWindowWidget(window);
+    QVERIFY(target);
+    QWidget *focused = target->findChild<VarTreeWidget *>();
+    if (!focused)
+        focused = target;
+    focused->setFocusPolicy(Qt::StrongFocus);
+    focused->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), focused);
+
+    QCOMPARE(workbench.currentProject(), current);
+    QCOMPARE(workbench.undoStacks()->undoGroup()->activeStack(), workbench.undoStack(current));
 }
 
 QTEST_MAIN(tst_Services)
