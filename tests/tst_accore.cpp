@@ -174,6 +174,7 @@ void tst_ACCore::problem_data()
     row("NoSuchVar", P::UnknownName);
     row("", P::UnknownName);
     row("Motor_Run", P::UnknownName); // begins as an address of M would
+    row("Mad", P::UnknownName);       // letters that are hexadecimal digits
     row("D1Z", P::UnknownName);
     row("X18", P::ForeignDigit, "X", 256);
     row("D1A", P::ForeignDigit, "D", 8000);

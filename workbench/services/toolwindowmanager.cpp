@@ -234,7 +234,7 @@ void ToolWindowManager::removeClosed(QDockWidget *dock)
     const auto it = std::find_if(m_windows.begin(), m_windows.end(), [dock](const Window &w) {
         return w.dock == dock;
     });
-    if (it == m_windows.end() || it->host)
+    if (it == m_windows.end())
         return;
     m_windows.erase(it);
     if (m_mainWindow)
