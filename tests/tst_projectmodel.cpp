@@ -48,6 +48,7 @@ private slots:
     void commandSteps();
     void staleStepDoesNothing();
     void guardDefersDeletion();
+    void entryLimit();
 
 private:
     void pushChange(Command command);
@@ -230,6 +231,26 @@ void TestProjectModel::guardDefersDeletion()
     QVERIFY(lists && lists->getObject(QStringLiteral("Pump")));
     held.reset();
     QVERIFY(!project);
+}
+
+// A full list takes no more entries. The entries are one shared empty
+// text: the list's own pointers (80 MB) are the whole cost.
+void TestProjectModel::entryLimit()
+{
+    WatchListObject list(QStringLiteral("Full"));
+    QStringList entries;
+    entries.reserve(WatchListObject::MaxCount + 1);
+    for (int i = 0; i <= WatchListObject::MaxCount; ++i)
+        entries.append(QString());
+
+    QVERIFY(!list.setVariables(entries));
+    QCOMPARE(list.getCount(), 0);
+    entries.removeLast();
+    QVERIFY(list.setVariables(entries));
+    QCOMPARE(list.getCount(), WatchListObject::MaxCount);
+    QVERIFY(!list.appendVariable(QStringLiteral("D0")));
+    QCOMPARE(list.getCount(), WatchListObject::MaxCount);
+    QCOMPARE(list.getVariableName(WatchListObject::MaxCount - 1), QString());
 }
 
 QTEST_MAIN(TestProjectModel)

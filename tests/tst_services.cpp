@@ -7,13 +7,20 @@
 #include "objectregistry.h"
 #include "plugininterface.h"
 #include "solutiontree.h"
+#include "projectundostacks.h"
 #include "toolwindowmanager.h"
 #include "vartreewidget.h"
 #include "watchlistclient.h"
 #include "watchlistobject.h"
 #include "workbench.h"
 
+#include <QDockWidget>
+#include <QMainWindow>
+#include <QPointer>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QUndoGroup>
+#include <QUndoStack>
 #include <QTest>
 #include <QUndoStack>
 
@@ -37,6 +44,19 @@ public:
     }
 };
 
+// A tool window that names its project through its meta-object, as a
+// watch-list window does.
+class ProjectWindow : public QLineEdit
+{
+    Q_OBJECT
+    Q_PROPERTY(QString projectName MEMBER projectName)
+public:
+    explicit ProjectWindow(const QString &project)
+        : projectName(project)
+    {}
+    QString projectName;
+};
+
 } // namespace
 
 class tst_Services : public QObject
@@ -53,6 +73,11 @@ private slots:
     void addVariable();
     void comparator_data();
     void comparator();
+    void closingToolWindow_data();
+    void closingToolWindow();
+    void closedWatchListOpensAnew();
+    void focusMakesProjectCurrent_data();
+    void focusMakesProjectCurrent();
 
 private:
     // The plug-in's own service object, whatever the registry holds.
@@ -244,6 +269,150 @@ void tst_Services::comparator()
         QStringLiteral("L"), secondProject, QStringLiteral("B.Watch List.L"), watchListType};
     QTEST(comparator->isSame(a, b), "same");
     QTEST(comparator->isSame(b, a), "same");
+}
+
+// Closing a plug-in's tool window with its × removes it; the host's own
+// windows only hide.
+void tst_Services::closingToolWindow_data()
+{
+    QTest::addColumn<QString>("id"); // empty: a plug-in's window
+    QTest::addColumn<bool>("floating");
+    QTest::addColumn<bool>("reopened"); // shown again before the event loop runs
+    QTest::addColumn<bool>("removed");
+
+    QTest::newRow("plug-in's window") << QString() << false << false << true;
+    QTest::newRow("plug-in's floating window") << QString() << true << false << true;
+    QTest::newRow("plug-in's window shown again at once") << QString() << false << true << false;
+    QTest::newRow("Compile Output") << QString::fromLatin1(ToolWindowId::CompileOutput) << false
+                                    << false << false;
+    QTest::newRow("Symbols") << QString::fromLatin1(ToolWindowId::Symbols) << false << false
+                             << false;
+    QTest::newRow("Solution") << QString::fromLatin1(ToolWindowId::Solution) << false << false
+                              << false;
+}
+
+void tst_Services::closingToolWindow()
+{
+    QFETCH(QString, id);
+    QFETCH(bool, floating);
+    QFETCH(bool, reopened);
+    QFETCH(bool, removed);
+
+    ToolWindowManager *windows = host->workbench().toolWindows();
+    host->workbench().mainWindow()->show();
+    if (id.isEmpty()) {
+        id = QStringLiteral("test.window");
+        QVERIFY(windows->addToolWindow(
+            Qt::BottomDockWidgetArea, new QWidget, id, QStringLiteral("Test"), floating, {}, {}));
+    }
+    windows->showToolWindow(id, true);
+    QPointer<QWidget> widget = windows->toolWindowWidget(id);
+    QVERIFY(widget);
+
+    QVERIFY(windows->dockWidget(id)->close());
+    if (reopened)
+        windows->showToolWindow(id, true);
+    // The removal waits for the event loop; one turn of it is all it needs.
+    QTest::qWait(0);
+
+    QCOMPARE(widget.isNull(), removed);
+    QCOMPARE(windows->toolWindowWidget(id), widget.data());
+    QCOMPARE(windows->toolWindowIds().contains(id), !removed);
+    if (!removed)
+        QCOMPARE(windows->dockWidget(id)->isHidden(), !reopened);
+}
+
+// A watch list's window closed with its × is built anew when opened again.
+void tst_Services::closedWatchListOpensAnew()
+{
+    plugin = host->loadPlugin();
+    QVERIFY(plugin);
+    QVERIFY(host->openProject(QStringLiteral("Demo"), names("Main:D1,D2")));
+    host->workbench().mainWindow()->show();
+    const QString id = QStringLiteral("watchlist.Main");
+    ToolWindowManager *windows = host->workbench().toolWindows();
+    host->workbench().solutionTree()->activate(QStringLiteral("Demo.Watch List.Main"));
+    QPointer<QWidget> first = windows->toolWindowWidget(id);
+    QVERIFY(first);
+
+    windows->dockWidget(id)->close();
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(!windows->toolWindowWidget(id));
+
+    host->workbench().solutionTree()->activate(QStringLiteral("Demo.Watch List.Main"));
+    QWidget *second = windows->toolWindowWidget(id);
+    QVERIFY(second);
+    QCOMPARE(second->property("watchListName").toString(), QStringLiteral("Main"));
+    QVERIFY(windowTree(QStringLiteral("Main")));
+    QVERIFY(windows->dockWidget(id)->isVisible());
+}
+
+// Keyboard focus in a watch-list window makes its project current, so that
+// Edit > Undo and the window's pushed steps act on that project.
+void tst_Services::focusMakesProjectCurrent_data()
+{
+    QTest::addColumn<QString>("window"); // the tool window's id
+    QTest::addColumn<QString>("current");
+
+    QTest::newRow("Alpha's watch list") << "watchlist.Motor" << "Alpha";
+    QTest::newRow("Beta's watch list") << "watchlist.Pump" << "Beta";
+    QTest::newRow("another window naming Alpha") << "test.alpha" << "Alpha";
+    QTest::newRow("a dynamic property only") << "test.plain" << "Beta";
+    QTest::newRow("a window naming a closed project") << "test.closed" << "Beta";
+    QTest::newRow("the host's Compile Output") << QString::fromLatin1(ToolWindowId::CompileOutput)
+                                               << "Beta";
+}
+
+void tst_Services::focusMakesProjectCurrent()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, current);
+
+    plugin = host->loadPlugin();
+    QVERIFY(plugin);
+    Workbench &workbench = host->workbench();
+    QVERIFY(host->openProject(QStringLiteral("Alpha"), names("Motor:D1")));
+    QVERIFY(host->openProject(QStringLiteral("Beta"), names("Pump:D2")));
+    workbench.solutionTree()->activate(QStringLiteral("Alpha.Watch List.Motor"));
+    workbench.solutionTree()->activate(QStringLiteral("Beta.Watch List.Pump"));
+    ToolWindowManager *windows = workbench.toolWindows();
+    // A window like a watch list's but another's: "projectName" only as a dynamic property.
+    auto plain = new QLineEdit;
+    plain->setProperty("projectName", QStringLiteral("Alpha"));
+    QVERIFY(windows->addToolWindow(Qt::BottomDockWidgetArea,
+                                   plain,
+                                   QStringLiteral("test.plain"),
+                                   QStringLiteral("Plain"),
+                                   false,
+                                   {},
+                                   {}));
+    for (const QString &project : {QStringLiteral("Alpha"), QStringLiteral("Closed")}) {
+        QVERIFY(windows->addToolWindow(Qt::BottomDockWidgetArea,
+                                       new ProjectWindow(project),
+                                       QStringLiteral("test.") + project.toLower(),
+                                       project,
+                                       false,
+                                       {},
+                                       {}));
+    }
+    QMainWindow *main = workbench.mainWindow();
+    main->show();
+    QApplication::setActiveWindow(main);
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    QCOMPARE(workbench.currentProject(), QStringLiteral("Beta"));
+
+    windows->showToolWindow(window, true);
+    QWidget *target = windows->toolWindowWidget(window);
+    QVERIFY(target);
+    QWidget *focused = target->findChild<VarTreeWidget *>();
+    if (!focused)
+        focused = target;
+    focused->setFocusPolicy(Qt::StrongFocus);
+    focused->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), focused);
+
+    QCOMPARE(workbench.currentProject(), current);
+    QCOMPARE(workbench.undoStacks()->undoGroup()->activeStack(), workbench.undoStack(current));
 }
 
 QTEST_MAIN(tst_Services)

@@ -192,6 +192,12 @@ public:
                 !readArray(object, QStringLiteral("entries"), owner, &entries)) {
                 return false;
             }
+            if (entries.size() > WatchListObject::MaxCount) {
+                return fail(tr("Watch list \"%1\" has %2 entries; a watch list holds at most %3.")
+                                .arg(name)
+                                .arg(entries.size())
+                                .arg(WatchListObject::MaxCount));
+            }
             QStringList variables;
             variables.reserve(entries.size());
             for (const QJsonValue &entry : qAsConst(entries)) {

@@ -39,6 +39,8 @@ bool WatchListObject::setVariableName(int i, const QString &text)
 
 bool WatchListObject::appendVariable(const QString &text)
 {
+    if (m_variables.size() >= MaxCount)
+        return false;
     m_variables.append(text);
     return true;
 }
@@ -56,9 +58,12 @@ QStringList WatchListObject::variables() const
     return m_variables;
 }
 
-void WatchListObject::setVariables(const QStringList &variables)
+bool WatchListObject::setVariables(const QStringList &variables)
 {
+    if (variables.size() > MaxCount)
+        return false;
     m_variables = variables;
+    return true;
 }
 
 QByteArray WatchListObject::getListData() const

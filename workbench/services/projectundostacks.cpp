@@ -6,6 +6,7 @@
 #include "toolwindowmanager.h"
 
 #include <QTreeWidget>
+#include <QUndoCommand>
 #include <QUndoGroup>
 #include <QUndoStack>
 
@@ -56,7 +57,33 @@ void ProjectUndoStacks::pushCommand(QUndoCommand *command)
         delete command;
         return;
     }
+    if (m_macro.pending && !m_macro.begun && m_current == m_macro.project) {
+        target->beginMacro(m_macro.text);
+        m_macro.begun = target;
+    }
     target->push(command);
+}
+
+void ProjectUndoStacks::beginMacro(const QString &projectName, const QString &text)
+{
+    endMacro();
+    m_macro.project = projectName;
+    m_macro.text = text;
+    m_macro.pending = true;
+}
+
+bool ProjectUndoStacks::endMacro(const QString &text)
+{
+    QUndoStack *stack = m_macro.begun;
+    m_macro = Macro();
+    if (!stack)
+        return false;
+    // The open macro is the stack's last command; named before it closes, so
+    // that the stack announces its final text.
+    if (!text.isEmpty() && stack->count() > 0)
+        const_cast<QUndoCommand *>(stack->command(stack->count() - 1))->setText(text);
+    stack->endMacro();
+    return true;
 }
 
 bool ProjectUndoStacks::gotoSymbol(const QString &symbol, const QString &projectName)

@@ -39,6 +39,15 @@ public:
     void setCurrentProject(const QString &projectName);
     QString currentProject() const;
 
+    // Gathers the commands pushed onto the project's stack from now on into
+    // one undo step named text. The step begins with the first such command,
+    // so a macro that receives none leaves no step (and the redo history as
+    // it was). One macro at a time; a second call ends the first.
+    void beginMacro(const QString &projectName, const QString &text);
+    // Ends the macro, naming its step text unless that is empty; true when
+    // the macro made a step.
+    bool endMacro(const QString &text = QString());
+
     QTreeWidget *symbolsView() const;
     // The project whose symbols the view lists, empty when it lists none.
     QString symbolsProject() const;
@@ -53,6 +62,14 @@ private:
     QUndoGroup *m_group;
     QHash<QString, QUndoStack *> m_stacks;
     QString m_current;
+    struct Macro
+    {
+        QString project;
+        QString text;
+        QPointer<QUndoStack> begun;
+        bool pending = false;
+    };
+    Macro m_macro;
     QPointer<ToolWindowManager> m_toolWindows;
     QPointer<QTreeWidget> m_symbols;
     QString m_symbolsProject;

@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QEvent>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -203,7 +205,41 @@ bool ToolWindowManager::add(
     dock->setWidget(widget);
     m_mainWindow->addDockWidget(area, dock);
     m_windows.push_back({id, dock, host});
+    if (!host)
+        dock->installEventFilter(this);
     return true;
+}
+
+bool ToolWindowManager::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Close) {
+        // Deleted from the event loop, not from inside its own close: the dock
+        // hides once the event is through, and its title button is still on
+        // the stack.
+        QPointer<QDockWidget> dock = qobject_cast<QDockWidget *>(watched);
+        if (dock) {
+            QTimer::singleShot(0, this, [this, dock] {
+                // Shown again meanwhile (reopened at once): it stays.
+                if (dock && dock->isHidden())
+                    removeClosed(dock);
+            });
+        }
+    }
+    return IToolWindowManager::eventFilter(watched, event);
+}
+
+void ToolWindowManager::removeClosed(QDockWidget *dock)
+{
+    prune();
+    const auto it = std::find_if(m_windows.begin(), m_windows.end(), [dock](const Window &w) {
+        return w.dock == dock;
+    });
+    if (it == m_windows.end())
+        return;
+    m_windows.erase(it);
+    if (m_mainWindow)
+        m_mainWindow->removeDockWidget(dock);
+    delete dock;
 }
 
 void ToolWindowManager::prune()

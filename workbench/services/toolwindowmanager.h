@@ -16,7 +16,9 @@ class QPlainTextEdit;
 // Windows added through addHostToolWindow() belong to the host: they cannot
 // be removed or renamed through the interface and survive
 // removeForeignToolWindows(), which the workbench runs before plug-in code
-// goes away.
+// goes away. Closing one (its title bar's ×) hides it; closing a plug-in's
+// window removes it, widget and all, as removeToolWindow() does, so that
+// opening it again builds it afresh.
 class ToolWindowManager : public IToolWindowManager
 {
     Q_OBJECT
@@ -52,6 +54,9 @@ public:
     QDockWidget *dockWidget(const QString &id) const;
     QPlainTextEdit *compileOutput() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     struct Window
     {
@@ -68,6 +73,7 @@ private:
              const QString &title,
              bool host);
     void prune();
+    void removeClosed(QDockWidget *dock);
 
     QPointer<QMainWindow> m_mainWindow;
     std::vector<Window> m_windows;

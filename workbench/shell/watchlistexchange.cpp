@@ -2,6 +2,7 @@
 
 #include "plainmessagebox.h"
 #include "projectmodel.h"
+#include "projectundostacks.h"
 #include "solutiontree.h"
 #include "watchlistcsv.h"
 #include "watchlistmodel.h"
@@ -129,6 +130,9 @@ bool WatchListExchange::importIntoWatchList(const WatchList &list,
     progress.setRange(0, names.size());
     progress.setValue(0);
 
+    // However many steps the service pushes, an import is undone as one.
+    ProjectUndoStacks *undo = m_workbench->undoStacks();
+    undo->beginMacro(list.project, tr("Import into \"%1\"").arg(list.name));
     QString problem;
     while (done.added < names.size()) {
         const int before = entryCount(list);
@@ -165,6 +169,7 @@ bool WatchListExchange::importIntoWatchList(const WatchList &list,
             break;
         }
     }
+    undo->endMacro(tr("Import %n name(s) into \"%1\"", nullptr, done.added).arg(list.name));
     if (!problem.isEmpty()) {
         *error = tr("The import from \"%1\" stopped after %2 of %3 names: %4")
                      .arg(QDir::toNativeSeparators(filePath),

@@ -43,7 +43,9 @@ public:
     // The service adds to the current project's lists: the list's project
     // becomes the current one. An import still running after a second shows
     // a cancellable progress dialog; names added before a cancel stay, as any
-    // added variable would. False, with the reason in error, when the file
+    // added variable would. Whatever the service pushes onto the project's
+    // undo stack meanwhile is one undo step; an import that pushes nothing
+    // leaves none. False, with the reason in error, when the file
     // is refused or the list stops taking names.
     bool importIntoWatchList(const WatchList &list,
                              const QString &filePath,

@@ -22,8 +22,10 @@
 #include "watchlistmodel.h"
 #include "watchlistobject.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDockWidget>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -33,6 +35,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMainWindow>
+#include <QMetaProperty>
 #include <QMenu>
 #include <QPluginLoader>
 #include <QPointer>
@@ -95,6 +98,24 @@ void readPackageDescriptor(PluginInterface *plugin)
     plugin->vendor = english("provider");
     plugin->category = english("catgory");
     plugin->forceLoad = package.value(QLatin1String("forceLoad")).toBool();
+}
+
+// The project of the tool window holding the widget, as the window's own
+// widget names it in its meta-object's property "projectName" (a watch-list
+// window does); empty for any other widget.
+QString toolWindowProject(const ToolWindowManager &windows, QWidget *widget)
+{
+    for (QWidget *child = widget; child; child = child->parentWidget()) {
+        auto dock = qobject_cast<QDockWidget *>(child->parentWidget());
+        if (!dock || dock->widget() != child)
+            continue;
+        if (windows.dockWidget(dock->objectName()) != dock)
+            return QString();
+        const QMetaObject *meta = child->metaObject();
+        const int index = meta->indexOfProperty("projectName");
+        return index < 0 ? QString() : meta->property(index).read(child).toString();
+    }
+    return QString();
 }
 
 } // namespace
@@ -177,6 +198,17 @@ Workbench::Workbench(QObject *parent)
             this,
             &Workbench::setCurrentProject);
 
+    // Edit > Undo and the steps a window pushes act on the project the user
+    // works in: a watch-list window taking the focus makes its project current.
+    if (auto application = qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        connect(application, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+            const QString project = toolWindowProject(*d->toolWindows, now);
+            // Not while a project closes: it must stay current until it is gone.
+            if (!project.isEmpty() && project != d->current && d->closing.isEmpty())
+                setCurrentProject(project);
+        });
+    }
+
     QTreeWidget *symbols = d->undoStacks->symbolsView();
     symbols->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(symbols,
@@ -214,6 +246,8 @@ QString Workbench::language()
 
 Workbench::~Workbench()
 {
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->disconnect(this);
     unloadPlugins();
     closeAllProjects();
     d->transfer->setOnline(false);

@@ -298,6 +298,10 @@
         <source>The member &quot;controller&quot; is not an object.</source>
         <translation>成员“controller”不是对象。</translation>
     </message>
+    <message>
+        <source>Watch list &quot;%1&quot; has %2 entries; a watch list holds at most %3.</source>
+        <translation>监视列表“%1”有 %2 个条目；一个监视列表最多容纳 %3 个。</translation>
+    </message>
 </context>
 <context>
     <name>ProjectUndoStacks</name>
@@ -448,10 +452,6 @@
         <translation>（十进制数，如 -1.5 或 2e3）</translation>
     </message>
     <message>
-        <source>%1 does not fit a REAL value.</source>
-        <translation>%1 超出 REAL 值的范围。</translation>
-    </message>
-    <message>
         <source>A %1 value holds at most %2 characters.</source>
         <translation>%1 值最多 %2 个字符。</translation>
     </message>
@@ -470,6 +470,22 @@
     <message>
         <source>%1 does not fit a %2 value (at most %3).</source>
         <translation>%1 超出 %2 值的范围（最大 %3）。</translation>
+    </message>
+    <message>
+        <source>NaN cannot be written: a %1 value must be a number.</source>
+        <translation>不能写入 NaN：%1 值必须是数字。</translation>
+    </message>
+    <message>
+        <source>An infinity cannot be written: a %1 value must be finite.</source>
+        <translation>不能写入无穷大：%1 值必须是有限数。</translation>
+    </message>
+    <message>
+        <source>%1 does not fit a %2 value.</source>
+        <translation>%1 超出 %2 值的范围。</translation>
+    </message>
+    <message>
+        <source>%1 is too small for a %2 value: it would be written as 0.</source>
+        <translation>%1 对 %2 值而言太小：将被写为 0。</translation>
     </message>
 </context>
 <context>
@@ -545,6 +561,82 @@
     <message>
         <source>the controller has no such address.</source>
         <translation>控制器没有此地址。</translation>
+    </message>
+    <message>
+        <source>binary</source>
+        <translation>二进制</translation>
+    </message>
+    <message>
+        <source>octal</source>
+        <translation>八进制</translation>
+    </message>
+    <message>
+        <source>hexadecimal</source>
+        <translation>十六进制</translation>
+    </message>
+    <message>
+        <source>decimal</source>
+        <translation>十进制</translation>
+    </message>
+    <message>
+        <source>no addresses</source>
+        <translation>无地址</translation>
+    </message>
+    <message>
+        <source>unknown variable</source>
+        <translation>未知变量</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is neither a symbol of the project nor an address of its device %2.</source>
+        <translation>“%1”既不是项目的符号，也不是其设备 %2 的地址。</translation>
+    </message>
+    <message>
+        <source>%1 addresses are %2</source>
+        <translation>%1 地址为%2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no address of %2, whose addresses are %3 numbers: %4.</source>
+        <translation>“%1”不是 %2 的地址，%2 的地址为%3数：%4。</translation>
+    </message>
+    <message>
+        <source>past the end of %1 (%2)</source>
+        <translation>超出 %1 的末尾（%2）</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; reaches past the last address of %2; its addresses are %3.</source>
+        <translation>“%1”超出 %2 的最后一个地址；其地址为 %3。</translation>
+    </message>
+    <message>
+        <source>nothing may follow a bit address</source>
+        <translation>位地址后不能有后缀</translation>
+    </message>
+    <message>
+        <source>%1 holds single bits: &quot;%2&quot; cannot take the suffix &quot;.%3&quot;.</source>
+        <translation>%1 存放单个位：“%2”不能带后缀“.%3”。</translation>
+    </message>
+    <message>
+        <source>no bit %1 in a word</source>
+        <translation>字中没有位 %1</translation>
+    </message>
+    <message>
+        <source>A word of %1 has the bits 0 to 15: &quot;%2&quot; asks for bit %3.</source>
+        <translation>%1 的字有位 0 到 15：“%2”要求位 %3。</translation>
+    </message>
+    <message>
+        <source>no bits in %1</source>
+        <translation>%1 中没有位</translation>
+    </message>
+    <message>
+        <source>Only words of 2 bytes have bits to name; %1 holds elements of %2 bytes.</source>
+        <translation>只有 2 字节的字才有可指定的位；%1 的元素为 %2 字节。</translation>
+    </message>
+    <message>
+        <source>unknown suffix &quot;.%1&quot;</source>
+        <translation>未知后缀“.%1”</translation>
+    </message>
+    <message>
+        <source>After an address of %1 may follow a bit from 0 to 15 or one of the types .S, .U, .D, .UD, .L, .UL, .F, .DF, .T, .WT.</source>
+        <translation>%1 的地址后可跟 0 到 15 的位，或类型 .S、.U、.D、.UD、.L、.UL、.F、.DF、.T、.WT 之一。</translation>
     </message>
 </context>
 <context>
@@ -655,6 +747,16 @@
     <message>
         <source>Names added to the watch list &quot;%1&quot;: %2.</source>
         <translation>已添加到监视列表“%1”的名称：%2 个。</translation>
+    </message>
+    <message>
+        <source>Import into &quot;%1&quot;</source>
+        <translation>导入到“%1”</translation>
+    </message>
+    <message numerus="yes">
+        <source>Import %n name(s) into &quot;%1&quot;</source>
+        <translation>
+            <numerusform>导入 %n 个名称到“%1”</numerusform>
+        </translation>
     </message>
 </context>
 <context>

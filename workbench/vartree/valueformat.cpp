@@ -85,6 +85,46 @@ void putLittleEndian(uint64_t raw, uint32_t length, std::vector<uint8_t> *bytes)
 
 const int maximumStringLength = 80;
 
+bool sameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A number too close to zero for any double ("1e-400"), which the reader
+// answers as not ok, like a text that is no number.
+bool underflows(const QString &text)
+{
+    const int e = text.indexOf(QLatin1Char('e'), 0, Qt::CaseInsensitive);
+    if (e < 0)
+        return false;
+    bool mantissaOk = false;
+    bool exponentOk = false;
+    const double mantissa = QLocale::c().toDouble(text.left(e), &mantissaOk);
+    const qint64 exponent = text.mid(e + 1).toLongLong(&exponentOk);
+    return mantissaOk && exponentOk && mantissa != 0 && exponent < 0;
+}
+
+// The fewest digits that read back (through parse()) as the same bits: a
+// value confirmed unchanged in its cell must write back what it was.
+QString floatingText(double value, bool single)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NaN");
+    if (std::isinf(value))
+        return value < 0 ? QStringLiteral("-inf") : QStringLiteral("inf");
+    if (value == 0)
+        return std::signbit(value) ? QStringLiteral("-0") : QStringLiteral("0");
+    if (!single)
+        return QString::number(value, 'g', QLocale::FloatingPointShortest);
+    // Shortest for the float itself: the double it widens to needs up to 17 digits.
+    for (int precision = 1; precision < 9; ++precision) {
+        const QString text = QString::number(value, 'g', precision);
+        if (sameBits(float(QLocale::c().toDouble(text)), float(value)))
+            return text;
+    }
+    return QString::number(value, 'g', 9);
+}
+
 } // namespace
 
 uint32_t typeCode(const QString &typeName)
@@ -149,12 +189,12 @@ QString format(uint32_t typeCode, const std::vector<uint8_t> &bytes, int showMod
     case ac::TYPE_REAL: {
         float value = 0;
         std::memcpy(&value, bytes.data(), sizeof value);
-        return QString::number(double(value), 'g', 7);
+        return floatingText(double(value), true);
     }
     case ac::TYPE_LREAL: {
         double value = 0;
         std::memcpy(&value, bytes.data(), sizeof value);
-        return QString::number(value, 'g', 15);
+        return floatingText(value, false);
     }
     case ac::TYPE_STRING: {
         const auto end = std::find(bytes.begin(), bytes.end(), uint8_t(0));
@@ -248,16 +288,33 @@ bool parse(uint32_t typeCode,
     case ac::TYPE_LREAL: {
         bool ok = false;
         const double value = QLocale::c().toDouble(text, &ok);
-        if (!ok || !std::isfinite(value))
+        if (ok && std::isnan(value))
+            return refuse(tr("NaN cannot be written: a %1 value must be a number.").arg(name));
+        // The reader answers out-of-range numbers as not ok, with the infinity
+        // or the zero they would round to.
+        if (std::isinf(value))
+            return refuse(ok ? tr("An infinity cannot be written: a %1 value must be finite.")
+                                   .arg(name)
+                             : tr("%1 does not fit a %2 value.").arg(input, name));
+        if (!ok && underflows(text)) {
+            return refuse(tr("%1 is too small for a %2 value: it would be written as 0.")
+                              .arg(input, name));
+        }
+        if (!ok)
             return notA(tr(" (a decimal number such as -1.5 or 2e3)"));
         if (typeCode == ac::TYPE_LREAL) {
             bytes->resize(8);
             std::memcpy(bytes->data(), &value, 8);
             return true;
         }
-        if (std::fabs(value) > double(std::numeric_limits<float>::max()))
-            return refuse(tr("%1 does not fit a REAL value.").arg(input));
+        // Halfway between the largest float and 2^128 a REAL rounds to infinity.
+        if (std::fabs(value) >= std::ldexp(1.0, 128) - std::ldexp(1.0, 103))
+            return refuse(tr("%1 does not fit a %2 value.").arg(input, name));
         const float single = float(value);
+        if (single == 0 && value != 0) {
+            return refuse(tr("%1 is too small for a %2 value: it would be written as 0.")
+                              .arg(input, name));
+        }
         bytes->resize(4);
         std::memcpy(bytes->data(), &single, 4);
         return true;

@@ -1,6 +1,12 @@
 #include "vartreeitem.h"
 
+#include "valueformat.h"
 #include "vartreewidget.h"
+
+#include <QAbstractItemModel>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QTreeWidget>
 
 VarTreeItem::VarTreeItem()
     : QTreeWidgetItem(ItemType)
@@ -53,6 +59,29 @@ void VarTreeItem::setShowMode(int mode)
     emitDataChanged();
 }
 
+QString VarTreeItem::problem() const
+{
+    return m_problem ? m_problem->text : QString();
+}
+
+QString VarTreeItem::problemDetail() const
+{
+    return m_problem ? m_problem->detail : QString();
+}
+
+void VarTreeItem::setProblem(const QString &problem, const QString &detail)
+{
+    if (problem.isEmpty())
+        m_problem.reset();
+    else if (!m_problem || m_problem->text != problem || m_problem->detail != detail)
+        m_problem = std::make_unique<Problem>(Problem{problem, detail});
+}
+
+bool VarTreeItem::hasShowMode() const
+{
+    return !isBit() && ValueFormat::isInteger(m_valueType);
+}
+
 void VarTreeItem::setDescription(const QString &dataType,
                                  const QString &address,
                                  const QString &comment,
@@ -92,6 +121,14 @@ const QString *VarTreeItem::derivedText(int column) const
 
 QVariant VarTreeItem::data(int column, int role) const
 {
+    if (column == VarTreeWidget::ShowModeColumn && role == Qt::UserRole)
+        return m_showMode;
+    if (m_problem && column == VarTreeWidget::ValueColumn) {
+        if (role == Qt::ToolTipRole)
+            return m_problem->detail;
+        if (role == Qt::ForegroundRole)
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QTreeWidgetItem::data(column, role);
     if (const QString *text = derivedText(column))
@@ -99,7 +136,7 @@ QVariant VarTreeItem::data(int column, int role) const
     if (column == VarTreeWidget::ScopeColumn)
         return m_global ? VarTreeWidget::tr("Global") : QString();
     if (column == VarTreeWidget::ShowModeColumn) {
-        if (isBit() || m_resolvedVariable.isEmpty())
+        if (!hasShowMode())
             return QString();
         switch (m_showMode) {
         case 2:
@@ -115,6 +152,11 @@ QVariant VarTreeItem::data(int column, int role) const
 
 void VarTreeItem::setData(int column, int role, const QVariant &value)
 {
+    if (column == VarTreeWidget::ShowModeColumn &&
+        (role == Qt::DisplayRole || role == Qt::EditRole)) {
+        setShowModeByUser(value);
+        return;
+    }
     QString *text = role == Qt::DisplayRole || role == Qt::EditRole ? derivedText(column) : nullptr;
     if (!text) {
         QTreeWidgetItem::setData(column, role, value);
@@ -135,4 +177,23 @@ void VarTreeItem::setNames(const QString &name, const QString &fullName)
         setText(VarTreeWidget::NameColumn, name);
     else if (fullNameChanged)
         emitDataChanged();
+}
+
+void VarTreeItem::setShowModeByUser(const QVariant &value)
+{
+    bool ok = false;
+    const int mode = value.toInt(&ok);
+    if (!ok || (mode != 2 && mode != 10 && mode != 16) || !hasShowMode() || mode == m_showMode)
+        return;
+    m_showMode = mode;
+    // Announced for this one cell, so that users of the tree can tell a
+    // user's choice (itemChanged on the Show Mode column) from the tree's own
+    // updates, which announce the row as a whole.
+    QTreeWidget *tree = treeWidget();
+    if (!tree)
+        return;
+    QAbstractItemModel *model = tree->model();
+    const QModelIndex cell =
+        model->index(tree->indexOfTopLevelItem(this), VarTreeWidget::ShowModeColumn);
+    emit model->dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
 }

@@ -4,6 +4,8 @@
 
 #include <QTreeWidgetItem>
 
+#include <memory>
+
 // A row of the variable tree: a variable typed by the user, or one of the
 // sixteen bits shown under an expanded word. Keeps where its value is read.
 class VarTreeItem : public QTreeWidgetItem
@@ -24,7 +26,11 @@ public:
     QString resolvedVariable() const { return m_resolvedVariable; }
 
     int showMode() const { return m_showMode; }
+    // Changes the mode without telling anyone but the view; a user's choice
+    // comes through setData() on the Show Mode column instead.
     void setShowMode(int mode);
+    // An integer, top-level row: one whose show mode means something.
+    bool hasShowMode() const;
 
     // Where the value lies in device memory; valueType is TYPE_NONE when it
     // cannot be read (not a device address, offline project, unknown type).
@@ -45,15 +51,29 @@ public:
                         const QString &comment,
                         bool global);
 
+    // Why the row's name stands for no value, shown greyed in its Value cell;
+    // empty for a row that has a value or no name.
+    QString problem() const;
+    QString problemDetail() const;
+    void setProblem(const QString &problem, const QString &detail);
+
     QVariant data(int column, int role) const override;
     void setData(int column, int role, const QVariant &value) override;
 
 private:
+    void setShowModeByUser(const QVariant &value);
+
     // The texts the tree derives for a row live here, not in the base class's
     // variants per column: a million rows would otherwise hold six variants
     // each, for a handful of distinct strings.
     QString *derivedText(int column);
     const QString *derivedText(int column) const;
+
+    struct Problem
+    {
+        QString text;
+        QString detail;
+    };
 
     QString m_dataType;
     QString m_addressText;
@@ -63,6 +83,8 @@ private:
     QString m_resolvedVariable;
     ac::HeapAddress m_address;
     uint32_t m_valueType = ac::TYPE_NONE;
+    // Rarely set: a row that resolves costs one pointer for it.
+    std::unique_ptr<Problem> m_problem;
     int m_showMode = 10;
     int m_bit = -1;
     bool m_isWord = false;

@@ -1,6 +1,7 @@
 #include "vartreewidget.h"
 
 #include "accore.h"
+#include "addressproblem.h"
 #include "iapplication.h"
 #include "icookies.h"
 #include "livewatch.h"
@@ -8,6 +9,7 @@
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
 #include "safeprojectmodel.h"
+#include "showmodedelegate.h"
 #include "softcomponentmodel.h"
 #include "transfer.h"
 #include "valueformat.h"
@@ -92,6 +94,97 @@ uint32_t symbolValueType(ac::HeapAddress *address, uint32_t symbolType)
     return symbolType;
 }
 
+QString radixName(uint32_t radix)
+{
+    switch (radix) {
+    case 2:
+        return VarTreeWidget::tr("binary");
+    case 8:
+        return VarTreeWidget::tr("octal");
+    case 16:
+        return VarTreeWidget::tr("hexadecimal");
+    default:
+        return VarTreeWidget::tr("decimal");
+    }
+}
+
+// The area's addresses written as users write them, "D0–D7999".
+QString addressRange(const ac::AddressProblem &problem)
+{
+    const QString area = QString::fromStdString(problem.area);
+    if (problem.addressCount == 0)
+        return VarTreeWidget::tr("no addresses");
+    return area + QLatin1Char('0') + QChar(0x2013) + area +
+           QString::number(problem.addressCount - 1, int(problem.radix)).toUpper();
+}
+
+// Why a name that is no symbol stands for nothing on the device: a short text
+// for the Value cell and a longer one for its tooltip.
+void describeProblem(const QString &variable,
+                     const ac::DeviceMemory &memory,
+                     QString *text,
+                     QString *detail)
+{
+    using Problem = ac::AddressProblem;
+    const Problem problem = ac::addressProblem(memory, variable.toStdString());
+    const QString area = QString::fromStdString(problem.area);
+    const QString suffix = QString::fromStdString(problem.suffix);
+    switch (problem.kind) {
+    case Problem::None:
+        text->clear();
+        detail->clear();
+        return;
+    case Problem::UnknownName:
+        *text = VarTreeWidget::tr("unknown variable");
+        *detail = VarTreeWidget::tr("\"%1\" is neither a symbol of the project nor an address "
+                                    "of its device %2.")
+                      .arg(variable, QString::fromStdString(memory.deviceName()));
+        return;
+    case Problem::ForeignDigit:
+        *text = VarTreeWidget::tr("%1 addresses are %2").arg(area, radixName(problem.radix));
+        *detail = VarTreeWidget::tr("\"%1\" is no address of %2, whose addresses are %3 "
+                                    "numbers: %4.")
+                      .arg(variable, area, radixName(problem.radix), addressRange(problem));
+        return;
+    case Problem::PastEnd:
+        *text = VarTreeWidget::tr("past the end of %1 (%2)").arg(area, addressRange(problem));
+        *detail = VarTreeWidget::tr("\"%1\" reaches past the last address of %2; its addresses "
+                                    "are %3.")
+                      .arg(variable, area, addressRange(problem));
+        return;
+    case Problem::SuffixOnBit:
+        *text = VarTreeWidget::tr("nothing may follow a bit address");
+        *detail = VarTreeWidget::tr("%1 holds single bits: \"%2\" cannot take the suffix \".%3\".")
+                      .arg(area, variable, suffix);
+        return;
+    case Problem::NoSuchBit:
+        if (problem.elementSize == 2) {
+            *text = VarTreeWidget::tr("no bit %1 in a word").arg(suffix);
+            *detail = VarTreeWidget::tr("A word of %1 has the bits 0 to 15: \"%2\" asks for bit %3.")
+                          .arg(area, variable, suffix);
+        } else {
+            *text = VarTreeWidget::tr("no bits in %1").arg(area);
+            *detail = VarTreeWidget::tr("Only words of 2 bytes have bits to name; %1 holds "
+                                        "elements of %2 bytes.")
+                          .arg(area)
+                          .arg(problem.elementSize);
+        }
+        return;
+    case Problem::UnknownSuffix:
+        *text = VarTreeWidget::tr("unknown suffix \".%1\"").arg(suffix);
+        *detail = VarTreeWidget::tr("After an address of %1 may follow a bit from 0 to 15 or one "
+                                    "of the types .S, .U, .D, .UD, .L, .UL, .F, .DF, .T, .WT.")
+                      .arg(area);
+        return;
+    }
+}
+
+QString problemOf(QTreeWidgetItem *item)
+{
+    const VarTreeItem *row = VarTreeItem::from(item);
+    return row ? row->problem() : QString();
+}
+
 } // namespace
 
 class VarTreeWidget::Private
@@ -144,6 +237,7 @@ public:
     void clearValues();
     void stopWatching() { ac::LiveWatch::instance()->forget(q); }
     bool canWriteValue(const QModelIndex &index) const;
+    bool canChangeShowMode(const QModelIndex &index) const;
     void writeValue(const QPersistentModelIndex &index, const QString &text);
     void tell(const QString &message);
     void setName(VarTreeItem *item, const QString &name, const QString &fullName);
@@ -259,6 +353,13 @@ void VarTreeWidget::Private::resolve(VarTreeItem *item, const Pass &pass)
                  !variable.contains(QLatin1Char('.'));
     }
 
+    QString problem;
+    QString problemDetail;
+    if (!symbol && valueType == ac::TYPE_NONE && !variable.isEmpty() && !item->isBit() &&
+        pass.memory) {
+        describeProblem(variable, *pass.memory, &problem, &problemDetail);
+    }
+
     if (item->resolvedVariable() != variable)
         forgetView(item);
     else if (!isWord && item->childCount() > 0)
@@ -271,13 +372,17 @@ void VarTreeWidget::Private::resolve(VarTreeItem *item, const Pass &pass)
             item->setChildIndicatorPolicy(policy);
     }
     item->setDescription(type, address, comment, symbol != nullptr);
+    const bool hadProblem = !item->problem().isEmpty();
+    item->setProblem(problem, problemDetail);
+    if (hadProblem || !problem.isEmpty())
+        setTextIfChanged(item, ValueColumn, problem);
 }
 
 void VarTreeWidget::Private::readValue(VarTreeItem *item, const Pass &pass)
 {
     if (editedValue.isValid() && q->itemFromIndex(editedValue) == item)
         return;
-    QString value;
+    QString value = item->problem();
     if (pass.memory && item->valueType() != ac::TYPE_NONE &&
         ac::LiveWatch::instance()->isRead(pass.name, item->address(), &value) &&
         pass.memory->read(item->address(), &buffer)) {
@@ -329,7 +434,7 @@ void VarTreeWidget::Private::clearValues()
     stopWatching();
     for (int row = 0, rows = q->topLevelItemCount(); row < rows; ++row) {
         QTreeWidgetItem *item = q->topLevelItem(row);
-        setTextIfChanged(item, ValueColumn, QString());
+        setTextIfChanged(item, ValueColumn, problemOf(item));
         for (int bit = 0; bit < item->childCount(); ++bit)
             setTextIfChanged(item->child(bit), ValueColumn, QString());
     }
@@ -385,6 +490,12 @@ bool VarTreeWidget::Private::canWriteValue(const QModelIndex &index) const
            item->valueType() != ac::TYPE_NONE;
 }
 
+bool VarTreeWidget::Private::canChangeShowMode(const QModelIndex &index) const
+{
+    const VarTreeItem *item = VarTreeItem::from(q->itemFromIndex(index));
+    return index.column() == ShowModeColumn && item && item->hasShowMode();
+}
+
 void VarTreeWidget::Private::tell(const QString &message)
 {
     QMessageBox box(
@@ -435,6 +546,11 @@ void VarTreeWidget::Private::onItemChanged(QTreeWidgetItem *changed, int column)
         QTimer::singleShot(0, q, [this, index, text] { writeValue(index, text); });
         return;
     }
+    if (column == ShowModeColumn) {
+        if (VarTreeItem *item = VarTreeItem::from(changed); item && isWatching())
+            readValue(item, Pass(currentProject()));
+        return;
+    }
     // Only the editor commits a name while the view edits; the full name still
     // holds the variable the row showed before.
     VarTreeItem *item = VarTreeItem::from(changed);
@@ -476,6 +592,7 @@ VarTreeWidget::VarTreeWidget(QWidget *parent)
                     QAbstractItemView::AnyKeyPressed);
     setUniformRowHeights(true);
     setRootIsDecorated(true);
+    setItemDelegateForColumn(ShowModeColumn, new ShowModeDelegate(this));
 
     d->timer.setInterval(refreshInterval);
     connect(&d->timer, &QTimer::timeout, this, [this] { d->refresh(); });
@@ -658,7 +775,9 @@ void VarTreeWidget::saveItemStates(QTreeWidgetItem *item,
     state.insert(QStringLiteral("variable"), row->variable());
     state.insert(QStringLiteral("expanded"), row->isExpanded());
     state.insert(QStringLiteral("showMode"), row->showMode());
-    state.insert(QStringLiteral("value"), row->text(ValueColumn));
+    // A problem is no value to show again: the row says it anew when resolved.
+    state.insert(QStringLiteral("value"),
+                 row->problem().isEmpty() ? row->text(ValueColumn) : QString());
     states.insert(QStringLiteral("row"), state);
 }
 
@@ -677,7 +796,8 @@ void VarTreeWidget::restoreItemStates(QTreeWidgetItem *item,
     const Private::Pass pass(d->currentProject());
     d->resolve(row, pass);
     // A cached value only stands for the variable it was read from.
-    if (state.value(QStringLiteral("variable")).toString() == row->variable()) {
+    if (state.value(QStringLiteral("variable")).toString() == row->variable() &&
+        row->problem().isEmpty()) {
         setTextIfChanged(row, ValueColumn, state.value(QStringLiteral("value")).toString());
         if (state.value(QStringLiteral("expanded")).toBool() && row->isWord()) {
             d->expandWord(row);
@@ -690,13 +810,19 @@ void VarTreeWidget::restoreItemStates(QTreeWidgetItem *item,
 
 bool VarTreeWidget::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
-    // Online, a value is written by editing its cell; typing elsewhere still names the row.
-    if (trigger != AnyKeyPressed && d->canWriteValue(index)) {
+    // Online, a value is written by editing its cell, typing straight into it included.
+    if (d->canWriteValue(index)) {
         if (!QTreeWidget::edit(index, trigger, event))
             return false;
         d->editedValue = index;
         return true;
     }
+    // Typing names a row only where its name stands: a number typed on
+    // another cell is no new variable.
+    if (trigger == AnyKeyPressed && index.column() != NameColumn)
+        return false;
+    if (d->canChangeShowMode(index))
+        return QTreeWidget::edit(index, trigger, event);
     if (index.isValid() && index.column() != NameColumn && !index.parent().isValid())
         return QTreeWidget::edit(index.sibling(index.row(), NameColumn), trigger, event);
     return QTreeWidget::edit(index, trigger, event);

@@ -10,6 +10,14 @@
 // A tree of variables with their live values: one top-level row per variable,
 // typed into the name column. While watching, the loaded rows show their
 // current values from the controller of the tree's project.
+//
+// Show mode: item->data(ShowModeColumn, Qt::UserRole).toInt() is the row's
+// radix (2, 10 or 16) at any time. A row holding an integer shows it in its
+// Show Mode cell, where the user can choose another; that choice reaches the
+// item as setData(ShowModeColumn, Qt::EditRole, radix) and the tree then emits
+// QTreeWidget::itemChanged(item, ShowModeColumn), once. Changes made by code
+// (setIntegerShowMode(), setVariable() starting a new variable in radix 10,
+// restoreItemStates()) emit no itemChanged for that column.
 class VarTreeWidget : public QTreeWidget
 {
     Q_OBJECT
@@ -60,7 +68,8 @@ signals:
     void treeReset();
 
 protected:
-    // Typing on any cell of a row edits the row's name.
+    // Typing on a row's Name cell edits its name; online, typing on a writable
+    // Value cell edits the value, and typing elsewhere starts nothing.
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
 
 private:

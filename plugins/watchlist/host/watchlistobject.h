@@ -28,7 +28,8 @@ public:
     bool appendVariable(const QString &text);
     bool removeVariable(int i);
     QStringList variables() const;
-    void setVariables(const QStringList &variables);
+    // False, changing nothing, for more than MaxCount entries.
+    bool setVariables(const QStringList &variables);
 
     // The entries in their stored form; equal lists give equal bytes.
     QByteArray getListData() const;
