@@ -75,6 +75,7 @@ private slots:
     void deleteKeyBeatsApplicationShortcut();
     void longListKeepsEntriesAndModes_data();
     void longListKeepsEntriesAndModes();
+    void showModeChosenInTheCell();
     void showModesInPropertys_data();
     void showModesInPropertys();
     void randomEditsLoseNothing_data();
@@ -430,6 +431,26 @@ void tst_WatchListWidget::longListKeepsEntriesAndModes()
     QCOMPARE(list()->getPropertys().isEmpty(), w10 < 0);
 }
 
+// A radix chosen in a row's Show Mode cell is kept with the list, and is a
+// step of its own.
+void tst_WatchListWidget::showModeChosenInTheCell()
+{
+    QVERIFY(open(names("D0,D1,D2"), 300));
+    QTreeWidgetItem *item = widget->tree()->topLevelItem(1);
+    item->setData(VarTreeWidget::ShowModeColumn, Qt::EditRole, 16);
+    QCOMPARE(list()->getPropertys(), QStringLiteral(R"({"showModes":[[1,1,16]]})"));
+    QCOMPARE(undoStack()->undoText(), QStringLiteral("Show D1 in Hexadecimal"));
+    QVERIFY(open(names("D0,D1,D2"), 300));
+    QCOMPARE(widget->tree()->integerShowMode(1), 16);
+
+    undoStack()->undo();
+    QCOMPARE(list()->getPropertys(), QString());
+    QCOMPARE(widget->tree()->integerShowMode(1), 10);
+    undoStack()->redo();
+    QCOMPARE(widget->tree()->integerShowMode(1), 16);
+    QCOMPARE(undoStack()->count(), 1);
+}
+
 // Show modes are kept as runs in the list's property text, next to whatever
 // else a host keeps there, and move with their entries.
 void tst_WatchListWidget::showModesInPropertys_data()
@@ -537,7 +558,7 @@ void tst_WatchListWidget::randomEditsLoseNothing()
     QStringList done;
 
     for (int step = 0; step < 300; ++step) {
-        switch (random.bounded(11)) {
+        switch (random.bounded(12)) {
         case 0:
             done << QStringLiteral("type");
             typeInto(tree->topLevelItemCount() - 1, anyName());
@@ -605,8 +626,15 @@ void tst_WatchListWidget::randomEditsLoseNothing()
             done << QStringLiteral("scroll to the end");
             widget->onScrollValueChanged(tree->verticalScrollBar()->maximum());
             break;
-        case 8:
+        case 8: {
+            done << QStringLiteral("show mode");
+            const int modes[] = {2, 10, 16};
+            tree->topLevelItem(anyRow())->setData(
+                VarTreeWidget::ShowModeColumn, Qt::EditRole, modes[random.bounded(3)]);
+            break;
+        }
         case 9:
+        case 10:
             done << QStringLiteral("undo");
             undoStack()->undo();
             break;

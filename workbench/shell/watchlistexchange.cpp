@@ -169,7 +169,9 @@ bool WatchListExchange::importIntoWatchList(const WatchList &list,
             break;
         }
     }
-    undo->endMacro(tr("Import %n name(s) into \"%1\"", nullptr, done.added).arg(list.name));
+    undo->endMacro(done.added == 1
+                       ? tr("Import a name into \"%1\"").arg(list.name)
+                       : tr("Import %L1 names into \"%2\"").arg(done.added).arg(list.name));
     if (!problem.isEmpty()) {
         *error = tr("The import from \"%1\" stopped after %2 of %3 names: %4")
                      .arg(QDir::toNativeSeparators(filePath),

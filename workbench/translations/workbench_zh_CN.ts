@@ -752,11 +752,13 @@
         <source>Import into &quot;%1&quot;</source>
         <translation>导入到“%1”</translation>
     </message>
-    <message numerus="yes">
-        <source>Import %n name(s) into &quot;%1&quot;</source>
-        <translation>
-            <numerusform>导入 %n 个名称到“%1”</numerusform>
-        </translation>
+    <message>
+        <source>Import a name into &quot;%1&quot;</source>
+        <translation>导入 1 个名称到“%1”</translation>
+    </message>
+    <message>
+        <source>Import %L1 names into &quot;%2&quot;</source>
+        <translation>导入 %L1 个名称到“%2”</translation>
     </message>
 </context>
 <context>
