@@ -75,7 +75,6 @@ private slots:
     void comparator();
     void closingToolWindow_data();
     void closingToolWindow();
-    void closedWatchListOpensAnew();
     void focusMakesProjectCurrent_data();
     void focusMakesProjectCurrent();
 
@@ -320,31 +319,6 @@ void tst_Services::closingToolWindow()
     QCOMPARE(windows->toolWindowIds().contains(id), !removed);
     if (!removed)
         QCOMPARE(windows->dockWidget(id)->isHidden(), !reopened);
-}
-
-// A watch list's window closed with its × is built anew when opened again.
-void tst_Services::closedWatchListOpensAnew()
-{
-    plugin = host->loadPlugin();
-    QVERIFY(plugin);
-    QVERIFY(host->openProject(QStringLiteral("Demo"), names("Main:D1,D2")));
-    host->workbench().mainWindow()->show();
-    const QString id = QStringLiteral("watchlist.Main");
-    ToolWindowManager *windows = host->workbench().toolWindows();
-    host->workbench().solutionTree()->activate(QStringLiteral("Demo.Watch List.Main"));
-    QPointer<QWidget> first = windows->toolWindowWidget(id);
-    QVERIFY(first);
-
-    windows->dockWidget(id)->close();
-    QTRY_VERIFY(first.isNull());
-    QVERIFY(!windows->toolWindowWidget(id));
-
-    host->workbench().solutionTree()->activate(QStringLiteral("Demo.Watch List.Main"));
-    QWidget *second = windows->toolWindowWidget(id);
-    QVERIFY(second);
-    QCOMPARE(second->property("watchListName").toString(), QStringLiteral("Main"));
-    QVERIFY(windowTree(QStringLiteral("Main")));
-    QVERIFY(windows->dockWidget(id)->isVisible());
 }
 
 // Keyboard focus in a watch-list window makes its project current, so that

@@ -4,10 +4,6 @@
 #undef QT_NO_CAST_FROM_ASCII
 #include "hostfixture.h"
 
-#include "iapplication.h"
-#include "iwatchlist.h"
-#include "objectregistry.h"
-#include "projectundostacks.h"
 #include "solutiontree.h"
 #include "watchlistexchange.h"
 #include "watchlistobject.h"
@@ -20,55 +16,6 @@
 #include <QUndoStack>
 
 #include <memory>
-
-namespace {
-
-// Like the plug-in's own steps: the first redo (the push) finds the entry added.
-class AppendStep : public QUndoCommand
-{
-public:
-    AppendStep(const QString &project, const QString &list, const QString &name)
-        : project(project), list(list), name(name)
-    {}
-    void undo() override { HostFixture::watchList(project, list)->removeVariable(count() - 1); }
-    void redo() override
-    {
-        if (!first)
-            HostFixture::watchList(project, list)->appendVariable(name);
-        first = false;
-    }
-
-private:
-    int count() const { return HostFixture::watchList(project, list)->getCount(); }
-    QString project, list, name;
-    bool first = true;
-};
-
-// The watch-list service as it pushes one undo step for each name it adds.
-class PushingService : public IWatchList
-{
-public:
-    explicit PushingService(Workbench *workbench)
-        : workbench(workbench)
-    {
-        setObjectName("orvane.watchlist");
-    }
-    void addVariable(const QString &watchListName, const QString &variableName) override
-    {
-        const QString project = workbench->currentProject();
-        WatchListObject *list = HostFixture::watchList(project, watchListName);
-        if (!list || (stopAfter >= 0 && list->getCount() >= stopAfter))
-            return;
-        list->appendVariable(variableName);
-        workbench->undoStacks()->pushCommand(new AppendStep(project, watchListName, variableName));
-    }
-    int stopAfter = -1; // entries the list may reach; -1: no limit
-
-private:
-    Workbench *workbench;
-};
-
-} // namespace
 
 class tst_WatchListCsv : public QObject
 {
@@ -168,65 +115,10 @@ private slots:
         const int steps = host->workbench().undoStack("P1")->count() - undoSteps;
         QCOMPARE(steps, added.isEmpty() ? 0 : 1);
         if (steps == 1) {
+            QVERIFY(host->workbench().undoStack("P1")->undoText().startsWith("Import "));
             host->workbench().undoStack("P1")->undo();
             QCOMPARE(HostFixture::watchList("P1", "Target")->variables(), QStringList{"D9"});
         }
-    }
-
-    // Through a service that pushes a step for each name, as the plug-in's does.
-    void importIsOneUndoStep_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("stopAfter");
-        QTest::addColumn<QStringList>("added");
-        QTest::addColumn<QString>("step"); // empty: none
-
-        QTest::newRow("three names") << QByteArray("Name\nD0\nD1\nM5\n") << -1
-                                     << QStringList{"D0", "D1", "M5"}
-                                     << "Import 3 names into \"Target\"";
-        QTest::newRow("stopped after one") << QByteArray("D0\nD1\nM5\n") << 2
-                                           << QStringList{"D0"}
-                                           << "Import a name into \"Target\"";
-        QTest::newRow("list takes none") << QByteArray("D0\nD1\n") << 1 << QStringList()
-                                         << QString();
-        QTest::newRow("refused file") << QByteArray("\"D0\n") << -1 << QStringList() << QString();
-    }
-
-    void importIsOneUndoStep()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(int, stopAfter);
-        QFETCH(QStringList, added);
-        QFETCH(QString, step);
-        PushingService service(&host->workbench());
-        service.stopAfter = stopAfter;
-        host->workbench().application()->objectRegistry()->insert(&service);
-        const QString path = dir.filePath("import.csv");
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(out.write(file), qint64(file.size()));
-        out.close();
-        // A step undone before: an import that makes no step leaves it to redo.
-        QUndoStack *stack = host->workbench().undoStack("P1");
-        host->workbench().setCurrentProject("P1");
-        host->workbench().undoStacks()->pushCommand(new AppendStep("P1", "Source", "X0"));
-        stack->undo();
-        const int before = stack->index();
-
-        QString error;
-        exchange->importIntoWatchList({"P1", "Target"}, path, &error);
-        WatchListObject *target = HostFixture::watchList("P1", "Target");
-        QCOMPARE(target->variables(), QStringList{"D9"} + added);
-        QCOMPARE(stack->index(), before + (step.isEmpty() ? 0 : 1));
-        QCOMPARE(stack->canRedo(), step.isEmpty());
-        if (step.isEmpty())
-            return;
-        QCOMPARE(stack->undoText(), step);
-        QCOMPARE(stack->command(stack->count() - 1)->childCount(), added.size());
-        stack->undo();
-        QCOMPARE(target->variables(), QStringList{"D9"});
-        stack->redo();
-        QCOMPARE(target->variables(), QStringList{"D9"} + added);
     }
 
 private:
