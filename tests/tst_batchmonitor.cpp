@@ -301,11 +301,12 @@ void tst_BatchMonitor::largeRanges_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("added");
 
-    QTest::newRow("100,000 rows") << "M" << 100000u << 9 << "" << "" << 100000;
-    QTest::newRow("100,016 bits of words, No")
-        << "D" << 6251u << 9 << "&No" << "Add 100,016 rows to Main?" << 0;
-    QTest::newRow("100,016 bits of words, Yes")
-        << "D" << 6251u << 9 << "&Yes" << "Add 100,016 rows to Main?" << 100016;
+    QTest::newRow("100,000 rows") << "M" << 100000u << 9 << ""
+                                  << "" << 100000;
+    QTest::newRow("100,016 bits of words, No") << "D" << 6251u << 9 << "&No"
+                                               << "Add 100,016 rows to Main?" << 0;
+    QTest::newRow("100,016 bits of words, Yes") << "D" << 6251u << 9 << "&Yes"
+                                                << "Add 100,016 rows to Main?" << 100016;
     QTest::newRow("999,999,999 bits")
         << "M" << 999999999u << 9 << "OK"
         << "A watch list holds at most 10,000,000 entries: the 999,999,999 rows of this range "

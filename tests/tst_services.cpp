@@ -6,8 +6,8 @@
 #include "icomparator.h"
 #include "objectregistry.h"
 #include "plugininterface.h"
-#include "solutiontree.h"
 #include "projectundostacks.h"
+#include "solutiontree.h"
 #include "toolwindowmanager.h"
 #include "vartreewidget.h"
 #include "watchlistclient.h"
@@ -15,13 +15,12 @@
 #include "workbench.h"
 
 #include <QDockWidget>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPointer>
-#include <QLineEdit>
 #include <QSignalSpy>
-#include <QUndoGroup>
-#include <QUndoStack>
 #include <QTest>
+#include <QUndoGroup>
 #include <QUndoStack>
 
 #include <memory>
@@ -282,8 +281,8 @@ void tst_Services::closingToolWindow_data()
     QTest::newRow("plug-in's window") << QString() << false << false << true;
     QTest::newRow("plug-in's floating window") << QString() << true << false << true;
     QTest::newRow("plug-in's window shown again at once") << QString() << false << true << false;
-    QTest::newRow("Compile Output") << QString::fromLatin1(ToolWindowId::CompileOutput) << false
-                                    << false << false;
+    QTest::newRow("Compile Output")
+        << QString::fromLatin1(ToolWindowId::CompileOutput) << false << false << false;
     QTest::newRow("Symbols") << QString::fromLatin1(ToolWindowId::Symbols) << false << false
                              << false;
     QTest::newRow("Solution") << QString::fromLatin1(ToolWindowId::Solution) << false << false
@@ -328,13 +327,18 @@ void tst_Services::focusMakesProjectCurrent_data()
     QTest::addColumn<QString>("window"); // the tool window's id
     QTest::addColumn<QString>("current");
 
-    QTest::newRow("Alpha's watch list") << "watchlist.Motor" << "Alpha";
-    QTest::newRow("Beta's watch list") << "watchlist.Pump" << "Beta";
-    QTest::newRow("another window naming Alpha") << "test.alpha" << "Alpha";
-    QTest::newRow("a dynamic property only") << "test.plain" << "Beta";
-    QTest::newRow("a window naming a closed project") << "test.closed" << "Beta";
-    QTest::newRow("the host's Compile Output") << QString::fromLatin1(ToolWindowId::CompileOutput)
-                                               << "Beta";
+    QTest::newRow("Alpha's watch list") << "watchlist.Motor"
+                                        << "Alpha";
+    QTest::newRow("Beta's watch list") << "watchlist.Pump"
+                                       << "Beta";
+    QTest::newRow("another window naming Alpha") << "test.alpha"
+                                                 << "Alpha";
+    QTest::newRow("a dynamic property only") << "test.plain"
+                                             << "Beta";
+    QTest::newRow("a window naming a closed project") << "test.closed"
+                                                      << "Beta";
+    QTest::newRow("the host's Compile Output")
+        << QString::fromLatin1(ToolWindowId::CompileOutput) << "Beta";
 }
 
 void tst_Services::focusMakesProjectCurrent()

@@ -13,9 +13,9 @@
 
 #include <QApplication>
 #include <QBrush>
-#include <QPalette>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -71,10 +71,11 @@ struct ShowModeChanges
 {
     explicit ShowModeChanges(QTreeWidget *tree)
     {
-        QObject::connect(tree, &QTreeWidget::itemChanged, &context, [this](QTreeWidgetItem *item, int column) {
-            if (column == VarTreeWidget::ShowModeColumn)
-                items.append(item);
-        });
+        QObject::connect(
+            tree, &QTreeWidget::itemChanged, &context, [this](QTreeWidgetItem *item, int column) {
+                if (column == VarTreeWidget::ShowModeColumn)
+                    items.append(item);
+            });
     }
     QObject context;
     QList<QTreeWidgetItem *> items;
@@ -344,10 +345,9 @@ void tst_VarTree::rowProblems()
     setRows(m_tree.get(), {variable});
     QTreeWidgetItem *item = m_tree->topLevelItem(0);
     const auto shown = [item]() -> QString {
-        const bool greyed = item->data(VarTreeWidget::ValueColumn, Qt::ForegroundRole)
-                                .value<QBrush>()
-                                .color() == QGuiApplication::palette().color(QPalette::Disabled,
-                                                                              QPalette::Text);
+        const bool greyed =
+            item->data(VarTreeWidget::ValueColumn, Qt::ForegroundRole).value<QBrush>().color() ==
+            QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
         const bool explained =
             !item->data(VarTreeWidget::ValueColumn, Qt::ToolTipRole).toString().isEmpty();
         return item->text(VarTreeWidget::ValueColumn) + QLatin1String(greyed ? "|grey" : "") +
@@ -380,8 +380,10 @@ void tst_VarTree::problemFollowsSymbols()
     setRows(m_tree.get(), {QStringLiteral("Speed")});
     QCOMPARE(value(*m_tree, 0), QStringLiteral("unknown variable"));
 
-    project->setSymbols(symbols + QVector<Symbol>{Symbol{
-                                      QStringLiteral("Speed"), QStringLiteral("INT"), QStringLiteral("D300"), {}, {}}});
+    project->setSymbols(
+        symbols +
+        QVector<Symbol>{Symbol{
+            QStringLiteral("Speed"), QStringLiteral("INT"), QStringLiteral("D300"), {}, {}}});
     m_tree->resetTree();
     QCOMPARE(value(*m_tree, 0), QString());
     QMap<QString, QMap<QString, QVariant>> states;
@@ -394,7 +396,8 @@ void tst_VarTree::problemFollowsSymbols()
     m_tree->restoreItemStates(m_tree->topLevelItem(0), states);
     QCOMPARE(value(*m_tree, 0), QStringLiteral("unknown variable"));
     m_tree->saveItemStates(m_tree->topLevelItem(0), states);
-    QCOMPARE(states.value(QStringLiteral("row")).value(QStringLiteral("value")).toString(), QString());
+    QCOMPARE(states.value(QStringLiteral("row")).value(QStringLiteral("value")).toString(),
+             QString());
 }
 
 // What a REAL or LREAL cell shows writes back the same bits when confirmed.
@@ -412,7 +415,8 @@ void tst_VarTree::floatingRoundTrip_data()
     const auto lreal = [](const char *tag, double value, const char *shown) {
         Bytes bytes(8);
         std::memcpy(bytes.data(), &value, 8);
-        QTest::addRow("LREAL %s", tag) << uint(ac::TYPE_LREAL) << bytes << QString::fromLatin1(shown);
+        QTest::addRow("LREAL %s", tag)
+            << uint(ac::TYPE_LREAL) << bytes << QString::fromLatin1(shown);
     };
     real("2^24", 16777216.0f, "16777216");
     real("2^24 + 2", 16777218.0f, "16777218");
@@ -505,18 +509,27 @@ void tst_VarTree::typingOnACell_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("shownValue");
 
-    QTest::newRow("value offline") << false << int(VarTreeWidget::ValueColumn) << "42" << "D100"
+    QTest::newRow("value offline") << false << int(VarTreeWidget::ValueColumn) << "42"
+                                   << "D100"
                                    << "";
-    QTest::newRow("value online") << true << int(VarTreeWidget::ValueColumn) << "42" << "D100"
+    QTest::newRow("value online") << true << int(VarTreeWidget::ValueColumn) << "42"
+                                  << "D100"
                                   << "42";
-    QTest::newRow("comment online")
-        << true << int(VarTreeWidget::CommentColumn) << "42" << "D100" << "7";
-    QTest::newRow("show mode online")
-        << true << int(VarTreeWidget::ShowModeColumn) << "1" << "D100" << "7";
-    QTest::newRow("data type offline")
-        << false << int(VarTreeWidget::DataTypeColumn) << "M1" << "D100" << "";
-    QTest::newRow("name offline") << false << int(VarTreeWidget::NameColumn) << "M1" << "M1" << "";
-    QTest::newRow("name online") << true << int(VarTreeWidget::NameColumn) << "D5" << "D5" << "0";
+    QTest::newRow("comment online") << true << int(VarTreeWidget::CommentColumn) << "42"
+                                    << "D100"
+                                    << "7";
+    QTest::newRow("show mode online") << true << int(VarTreeWidget::ShowModeColumn) << "1"
+                                      << "D100"
+                                      << "7";
+    QTest::newRow("data type offline") << false << int(VarTreeWidget::DataTypeColumn) << "M1"
+                                       << "D100"
+                                       << "";
+    QTest::newRow("name offline") << false << int(VarTreeWidget::NameColumn) << "M1"
+                                  << "M1"
+                                  << "";
+    QTest::newRow("name online") << true << int(VarTreeWidget::NameColumn) << "D5"
+                                 << "D5"
+                                 << "0";
 }
 
 void tst_VarTree::typingOnACell()
@@ -569,8 +582,8 @@ void tst_VarTree::showModeCell_data()
                         Qt::Key key,
                         int mode,
                         const char *value) {
-        QTest::newRow(tag) << QString::fromLatin1(variable) << QString::fromLatin1(written)
-                           << bytes << QString::fromLatin1(shown) << int(key) << mode
+        QTest::newRow(tag) << QString::fromLatin1(variable) << QString::fromLatin1(written) << bytes
+                           << QString::fromLatin1(shown) << int(key) << mode
                            << QString::fromLatin1(value);
     };
     const Bytes word = little(0xfffe, 2);

@@ -8,12 +8,12 @@
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
 #include "projectundostacks.h"
+#include "showmodes.h"
 #include "softcomponentmodel.h"
 #include "symbolsynchrinizer.h"
 #include "vartreewidget.h"
-#include "watchlistmodel.h"
-#include "showmodes.h"
 #include "watchlistinstance.h"
+#include "watchlistmodel.h"
 #include "watchlistobject.h"
 #include "watchlistwidget.h"
 #include "workbench.h"
@@ -24,12 +24,12 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QSet>
-#include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUndoStack>
@@ -459,26 +459,36 @@ void tst_WatchListWidget::showModesInPropertys_data()
     QTest::addColumn<QStringList>("operations"); // set first count mode, insert/remove positions
     QTest::addColumn<QString>("expected");
 
-    const auto row = [](const char *tag, const char *before, const char *operations,
-                        const char *after) {
-        QTest::newRow(tag) << QString::fromUtf8(before) << names(operations)
-                           << QString::fromUtf8(after);
-    };
+    const auto row =
+        [](const char *tag, const char *before, const char *operations, const char *after) {
+            QTest::newRow(tag) << QString::fromUtf8(before) << names(operations)
+                               << QString::fromUtf8(after);
+        };
     row("none", "", "", "");
     row("a batch", "", "set 100 4 16", R"({"showModes":[[100,4,16]]})");
-    row("other members kept", R"({"font":"big"})", "set 0 1 2",
+    row("other members kept",
+        R"({"font":"big"})",
+        "set 0 1 2",
         R"({"font":"big","showModes":[[0,1,2]]})");
-    row("decimal clears", R"({"font":"big","showModes":[[0,3,2]]})", "set 0 3 10",
+    row("decimal clears",
+        R"({"font":"big","showModes":[[0,3,2]]})",
+        "set 0 3 10",
         R"({"font":"big"})");
     row("text not ours is left alone", "radix=16", "set 0 3 2", "radix=16");
     row("split and joined", "", "set 0 10 16,set 4 2 2,set 4 2 16", R"({"showModes":[[0,10,16]]})");
-    row("rows inserted above and inside", "", "set 10 4 16,insert 0 12",
+    row("rows inserted above and inside",
+        "",
+        "set 10 4 16,insert 0 12",
         R"({"showModes":[[11,1,16],[13,3,16]]})");
-    row("rows removed above and inside", "", "set 10 4 16,remove 0 11 12",
+    row("rows removed above and inside",
+        "",
+        "set 10 4 16,remove 0 11 12",
         R"({"showModes":[[9,2,16]]})");
     row("neighbours meet", "", "set 0 2 16,set 3 2 16,remove 2", R"({"showModes":[[0,4,16]]})");
     row("a run removed whole", "", "set 5 2 2,remove 5 6", "");
-    row("runs a hand spoilt are skipped", R"({"showModes":[[-1,2,16],[2,1,7],[4,1,2]]})", "",
+    row("runs a hand spoilt are skipped",
+        R"({"showModes":[[-1,2,16],[2,1,7],[4,1,2]]})",
+        "",
         R"({"showModes":[[-1,2,16],[2,1,7],[4,1,2]]})");
 }
 
@@ -553,8 +563,12 @@ void tst_WatchListWidget::randomEditsLoseNothing()
     const QString startPropertys = list()->getPropertys();
     QRandomGenerator random(seed);
     VarTreeWidget *tree = widget->tree();
-    const auto anyRow = [&] { return int(random.bounded(tree->topLevelItemCount())); };
-    const auto anyName = [&] { return QStringLiteral("M%1").arg(random.bounded(8000)); };
+    const auto anyRow = [&] {
+        return int(random.bounded(tree->topLevelItemCount()));
+    };
+    const auto anyName = [&] {
+        return QStringLiteral("M%1").arg(random.bounded(8000));
+    };
     QStringList done;
 
     for (int step = 0; step < 300; ++step) {

@@ -9,17 +9,6 @@ namespace {
 
 constexpr uint64_t maxAddress = std::numeric_limits<uint32_t>::max();
 
-int digitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A' + 10;
-    return 99;
-}
-
 bool isDecimalDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -54,7 +43,7 @@ AddressProblem addressProblem(const DeviceMemory &memory, const std::string &tex
     bool foreignDigit = false;
     uint64_t number = 0;
     for (size_t i = begin; i < dot; ++i) {
-        const int digit = digitValue(text[i]);
+        const int digit = addressDigitValue(text[i]);
         if (digit >= 16)
             return problem;
         foreignDigit = foreignDigit || digit >= int(layout->radix);

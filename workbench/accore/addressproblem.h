@@ -22,13 +22,17 @@ struct AddressProblem
     };
 
     Kind kind = None;
-    std::string area;         // the area's name, for every kind but None and UnknownName
-    uint32_t radix = 10;      // the area's address radix
+    std::string area;          // the area's name, for every kind but None and UnknownName
+    uint32_t radix = 10;       // the area's address radix
     uint64_t addressCount = 0; // addresses of the area (bits of a bit area)
-    uint32_t elementSize = 0; // bytes per address, 0 for a bit area
-    std::string suffix;       // what follows the dot
+    uint32_t elementSize = 0;  // bytes per address, 0 for a bit area
+    std::string suffix;        // what follows the dot
 };
 
 AddressProblem addressProblem(const DeviceMemory &memory, const std::string &text);
+
+// The value of a digit of an address number in any radix up to 36, letters
+// of either case; 99 for what is no digit.
+int addressDigitValue(char c);
 
 } // namespace ac

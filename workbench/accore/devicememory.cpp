@@ -1,4 +1,5 @@
 #include "accore.h"
+#include "addressproblem.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,17 +32,6 @@ const TypeSuffix typeSuffixes[] = {
 constexpr uint64_t maxOffset = std::numeric_limits<uint32_t>::max();
 constexpr uint64_t pageSize = 64 * 1024;
 
-int digitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A' + 10;
-    return 99;
-}
-
 // Reads [begin, end) as a number in radix; false for an empty text, a foreign
 // digit or a value that does not fit 32 bits.
 bool parseNumber(const std::string &text, size_t begin, size_t end, uint32_t radix, uint64_t *value)
@@ -50,7 +40,7 @@ bool parseNumber(const std::string &text, size_t begin, size_t end, uint32_t rad
         return false;
     uint64_t result = 0;
     for (size_t i = begin; i < end; ++i) {
-        const int digit = digitValue(text[i]);
+        const int digit = addressDigitValue(text[i]);
         if (digit >= int(radix))
             return false;
         result = result * radix + uint64_t(digit);
@@ -306,6 +296,17 @@ bool DeviceMemory::hasWordOrder(const HeapAddress &address) const
     return m_highWordFirst && address.bitOffset == ~0u &&
            m_layouts[address.area].elementSize == 2 &&
            (address.byteLength == 4 || address.byteLength == 8);
+}
+
+int addressDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A' + 10;
+    return 99;
 }
 
 } // namespace ac

@@ -231,9 +231,8 @@ bool ToolWindowManager::eventFilter(QObject *watched, QEvent *event)
 void ToolWindowManager::removeClosed(QDockWidget *dock)
 {
     prune();
-    const auto it = std::find_if(m_windows.begin(), m_windows.end(), [dock](const Window &w) {
-        return w.dock == dock;
-    });
+    const auto it = std::find_if(
+        m_windows.begin(), m_windows.end(), [dock](const Window &w) { return w.dock == dock; });
     if (it == m_windows.end())
         return;
     m_windows.erase(it);

@@ -25,8 +25,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDockWidget>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonDocument>
@@ -35,8 +35,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMainWindow>
-#include <QMetaProperty>
 #include <QMenu>
+#include <QMetaProperty>
 #include <QPluginLoader>
 #include <QPointer>
 #include <QTranslator>

@@ -293,12 +293,12 @@ bool parse(uint32_t typeCode,
         // The reader answers out-of-range numbers as not ok, with the infinity
         // or the zero they would round to.
         if (std::isinf(value))
-            return refuse(ok ? tr("An infinity cannot be written: a %1 value must be finite.")
-                                   .arg(name)
-                             : tr("%1 does not fit a %2 value.").arg(input, name));
+            return refuse(
+                ok ? tr("An infinity cannot be written: a %1 value must be finite.").arg(name)
+                   : tr("%1 does not fit a %2 value.").arg(input, name));
         if (!ok && underflows(text)) {
-            return refuse(tr("%1 is too small for a %2 value: it would be written as 0.")
-                              .arg(input, name));
+            return refuse(
+                tr("%1 is too small for a %2 value: it would be written as 0.").arg(input, name));
         }
         if (!ok)
             return notA(tr(" (a decimal number such as -1.5 or 2e3)"));
@@ -312,8 +312,8 @@ bool parse(uint32_t typeCode,
             return refuse(tr("%1 does not fit a %2 value.").arg(input, name));
         const float single = float(value);
         if (single == 0 && value != 0) {
-            return refuse(tr("%1 is too small for a %2 value: it would be written as 0.")
-                              .arg(input, name));
+            return refuse(
+                tr("%1 is too small for a %2 value: it would be written as 0.").arg(input, name));
         }
         bytes->resize(4);
         std::memcpy(bytes->data(), &single, 4);

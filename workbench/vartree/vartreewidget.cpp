@@ -160,8 +160,9 @@ void describeProblem(const QString &variable,
     case Problem::NoSuchBit:
         if (problem.elementSize == 2) {
             *text = VarTreeWidget::tr("no bit %1 in a word").arg(suffix);
-            *detail = VarTreeWidget::tr("A word of %1 has the bits 0 to 15: \"%2\" asks for bit %3.")
-                          .arg(area, variable, suffix);
+            *detail =
+                VarTreeWidget::tr("A word of %1 has the bits 0 to 15: \"%2\" asks for bit %3.")
+                    .arg(area, variable, suffix);
         } else {
             *text = VarTreeWidget::tr("no bits in %1").arg(area);
             *detail = VarTreeWidget::tr("Only words of 2 bytes have bits to name; %1 holds "

@@ -168,11 +168,9 @@ bool EntryCommand::apply(WatchListObject *list, const Change &change, bool forwa
 {
     switch (change.kind) {
     case Insert:
-        return forward ? insertEntries(list, change.entries)
-                       : removeEntries(list, change.entries);
+        return forward ? insertEntries(list, change.entries) : removeEntries(list, change.entries);
     case Remove:
-        return forward ? removeEntries(list, change.entries)
-                       : insertEntries(list, change.entries);
+        return forward ? removeEntries(list, change.entries) : insertEntries(list, change.entries);
     case Replace:
         return replaceEntries(list, change.entries, change.previous, forward);
     case Modes:

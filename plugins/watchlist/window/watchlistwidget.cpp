@@ -86,6 +86,20 @@ TypeSuffix typeSuffixOf(int dataType)
     return {dataType, "", 1};
 }
 
+// A message of the window's own, without parent: the window may be closed
+// while it waits. Names in it are shown as written.
+int tell(QMessageBox::Icon icon,
+         const QString &title,
+         const QString &text,
+         QMessageBox::StandardButtons buttons,
+         QMessageBox::StandardButton byDefault)
+{
+    QMessageBox box(icon, title, text, buttons);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(byDefault);
+    return box.exec();
+}
+
 } // namespace
 
 WatchListWidget::WatchListWidget(const QString &watchListName,
@@ -164,10 +178,8 @@ void WatchListWidget::connectHost()
             &WatchListWidget::onVariableChanged,
             Qt::UniqueConnection);
     connect(varTree, &QTreeWidget::itemChanged, this, &WatchListWidget::onItemChanged);
-    connect(EntryChanges::instance(),
-            &EntryChanges::changed,
-            this,
-            &WatchListWidget::onEntriesChanged);
+    connect(
+        EntryChanges::instance(), &EntryChanges::changed, this, &WatchListWidget::onEntriesChanged);
 
     QObject *transfer =
         HostServices::find(HostServices::application(), QStringLiteral("zentrel.Transfer"));
@@ -344,10 +356,11 @@ void WatchListWidget::onVariableChanged(int rowIndex, QString varFullName)
     change.kind = EntryCommand::Replace;
     change.entries = {{rowIndex, varFullName}};
     change.previous = QStringList{previous};
-    EntryCommand::perform(projectName,
-                          list.list,
-                          change,
-                          EntryCommand::tr("Change %1 to %2 in %3").arg(previous, varFullName, watchListName));
+    EntryCommand::perform(
+        projectName,
+        list.list,
+        change,
+        EntryCommand::tr("Change %1 to %2 in %3").arg(previous, varFullName, watchListName));
 }
 
 void WatchListWidget::addTypedEntry(const Lookup &list, int rowIndex, const QString &name)
@@ -359,8 +372,10 @@ void WatchListWidget::addTypedEntry(const Lookup &list, int rowIndex, const QStr
     rowIndex = std::min(rowIndex, count);
     EntryCommand::Change change;
     change.entries = {{rowIndex, name}};
-    if (!EntryCommand::perform(
-            projectName, list.list, change, EntryCommand::tr("Add %1 to %2").arg(name, watchListName))) {
+    if (!EntryCommand::perform(projectName,
+                               list.list,
+                               change,
+                               EntryCommand::tr("Add %1 to %2").arg(name, watchListName))) {
         // Only a full list refuses an entry; the row must not show one it lacks.
         varTree->setVariable(rowIndex, QString(), QString());
         return;
@@ -409,8 +424,10 @@ void WatchListWidget::insertRowAtSelection()
 
     EntryCommand::Change change;
     change.entries = {{r, QString()}};
-    if (!EntryCommand::perform(
-            projectName, list.list, change, EntryCommand::tr("Insert a row into %1").arg(watchListName)))
+    if (!EntryCommand::perform(projectName,
+                               list.list,
+                               change,
+                               EntryCommand::tr("Insert a row into %1").arg(watchListName)))
         return;
 
     varTree->enableWatch(false);
@@ -446,14 +463,13 @@ QVector<int> WatchListWidget::rowsToDelete(QVector<int> rows, int count)
 
     // Every row on show is selected, and the list goes on below them: the
     // user meant all of it, or wants to be asked.
-    QMessageBox question(QMessageBox::Question,
-                         tr("Tip"),
-                         tr("Delete all %L1 entries of %2?").arg(count).arg(watchListName),
-                         QMessageBox::Yes | QMessageBox::No);
-    question.setTextFormat(Qt::PlainText);
-    question.setDefaultButton(QMessageBox::Yes);
     const QPointer<WatchListWidget> self(this);
-    if (question.exec() != QMessageBox::Yes || !self)
+    if (tell(QMessageBox::Question,
+             tr("Tip"),
+             tr("Delete all %L1 entries of %2?").arg(count).arg(watchListName),
+             QMessageBox::Yes | QMessageBox::No,
+             QMessageBox::Yes) != QMessageBox::Yes ||
+        !self)
         return {};
     QVector<int> all(count);
     std::iota(all.begin(), all.end(), 0);
@@ -483,14 +499,13 @@ void WatchListWidget::deleteSelectedRows()
     change.entries.reserve(rows.size());
     for (int row : rows)
         change.entries.append({row, list->getVariableName(row)});
-    if (!EntryCommand::perform(projectName,
-                               list.list,
-                               change,
-                               rows.size() == 1
-                                   ? EntryCommand::tr("Delete a row from %1").arg(watchListName)
-                                   : EntryCommand::tr("Delete %L1 rows from %2")
-                                         .arg(rows.size())
-                                         .arg(watchListName)))
+    if (!EntryCommand::perform(
+            projectName,
+            list.list,
+            change,
+            rows.size() == 1
+                ? EntryCommand::tr("Delete a row from %1").arg(watchListName)
+                : EntryCommand::tr("Delete %L1 rows from %2").arg(rows.size()).arg(watchListName)))
         return;
 
     if (rows.size() == count) {
@@ -604,28 +619,25 @@ void WatchListWidget::onBatchMonitor()
 bool WatchListWidget::acceptBatchSize(qint64 rows, int countBefore)
 {
     if (rows > qint64(WatchListObject::MaxCount) - countBefore) {
-        QMessageBox refusal(QMessageBox::Information,
-                            tr("Tip"),
-                            tr("A watch list holds at most %L1 entries: the %L2 rows of this "
-                               "range do not fit into %3, which holds %L4. Nothing was added.")
-                                .arg(WatchListObject::MaxCount)
-                                .arg(rows)
-                                .arg(watchListName)
-                                .arg(countBefore),
-                            QMessageBox::Ok);
-        refusal.setTextFormat(Qt::PlainText);
-        refusal.exec();
+        tell(QMessageBox::Information,
+             tr("Tip"),
+             tr("A watch list holds at most %L1 entries: the %L2 rows of this range do not "
+                "fit into %3, which holds %L4. Nothing was added.")
+                 .arg(WatchListObject::MaxCount)
+                 .arg(rows)
+                 .arg(watchListName)
+                 .arg(countBefore),
+             QMessageBox::Ok,
+             QMessageBox::Ok);
         return false;
     }
     if (rows <= largeBatch)
         return true;
-    QMessageBox question(QMessageBox::Question,
-                         tr("Tip"),
-                         tr("Add %L1 rows to %2?").arg(rows).arg(watchListName),
-                         QMessageBox::Yes | QMessageBox::No);
-    question.setTextFormat(Qt::PlainText);
-    question.setDefaultButton(QMessageBox::No);
-    return question.exec() == QMessageBox::Yes;
+    return tell(QMessageBox::Question,
+                tr("Tip"),
+                tr("Add %L1 rows to %2?").arg(rows).arg(watchListName),
+                QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::No) == QMessageBox::Yes;
 }
 
 void WatchListWidget::addBatchVariables(const BatchMonitorParam &param)
@@ -699,13 +711,14 @@ void WatchListWidget::addBatchVariables(const BatchMonitorParam &param)
         change.modeFirst = countBefore;
         change.modeCount = change.entries.size();
         change.mode = param.showMode;
-        EntryCommand::perform(
-            projectName,
-            list.list,
-            change,
-            change.entries.size() == 1
-                ? EntryCommand::tr("Add a row to %1").arg(watchListName)
-                : EntryCommand::tr("Add %L1 rows to %2").arg(change.entries.size()).arg(watchListName));
+        EntryCommand::perform(projectName,
+                              list.list,
+                              change,
+                              change.entries.size() == 1
+                                  ? EntryCommand::tr("Add a row to %1").arg(watchListName)
+                                  : EntryCommand::tr("Add %L1 rows to %2")
+                                        .arg(change.entries.size())
+                                        .arg(watchListName));
     }
     fillVisibleRows();
 }
