@@ -313,6 +313,8 @@ void WatchListWidget::reloadFrom(int first)
     QItemSelectionModel *selection = varTree->selectionModel();
     const QModelIndex current = selection->currentIndex();
     const int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
+    // Parked, or it would move at each row taken off the bottom.
+    selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     varTree->enableWatch(false);
     // Rows going at the bottom move the scroll bar, whose paging must not
     // load rows in the middle of this.
@@ -509,8 +511,9 @@ void WatchListWidget::deleteSelectedRows()
         return;
 
     if (rows.size() == count) {
+        // All at once: row by row, the current row would move at each removal.
         const QSignalBlocker noPaging(varTree->verticalScrollBar());
-        varTree->setRowCount(0);
+        varTree->clear();
         varTree->setRowCount(1);
     } else {
         // A current row among the deleted ones moves to its neighbour at each
