@@ -508,28 +508,34 @@ void tst_VarTree::typingOnACell_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("shownValue");
+    QTest::addColumn<int>("row"); // typed on: 0 D100, 1 the empty row below it
 
     QTest::newRow("value offline") << false << int(VarTreeWidget::ValueColumn) << "42"
                                    << "D100"
-                                   << "";
+                                   << "" << 0;
     QTest::newRow("value online") << true << int(VarTreeWidget::ValueColumn) << "42"
                                   << "D100"
-                                  << "42";
+                                  << "42" << 0;
     QTest::newRow("comment online") << true << int(VarTreeWidget::CommentColumn) << "42"
                                     << "D100"
-                                    << "7";
+                                    << "7" << 0;
     QTest::newRow("show mode online") << true << int(VarTreeWidget::ShowModeColumn) << "1"
                                       << "D100"
-                                      << "7";
+                                      << "7" << 0;
     QTest::newRow("data type offline") << false << int(VarTreeWidget::DataTypeColumn) << "M1"
                                        << "D100"
-                                       << "";
+                                       << "" << 0;
     QTest::newRow("name offline") << false << int(VarTreeWidget::NameColumn) << "M1"
                                   << "M1"
-                                  << "";
+                                  << "" << 0;
     QTest::newRow("name online") << true << int(VarTreeWidget::NameColumn) << "D5"
                                  << "D5"
-                                 << "0";
+                                 << "0" << 0;
+    // Keys that start nothing go nowhere: not to the row whose value they begin.
+    QTest::newRow("value of the empty row online") << true << int(VarTreeWidget::ValueColumn)
+                                                   << "75"
+                                                   << "D100"
+                                                   << "7" << 1;
 }
 
 void tst_VarTree::typingOnACell()
@@ -539,6 +545,7 @@ void tst_VarTree::typingOnACell()
     QFETCH(QString, typed);
     QFETCH(QString, name);
     QFETCH(QString, shownValue);
+    QFETCH(int, row);
 
     setRows(m_tree.get(), {QStringLiteral("D100")});
     QVERIFY(write("p", QStringLiteral("D100"), little(7, 2)));
@@ -547,7 +554,7 @@ void tst_VarTree::typingOnACell()
     if (online)
         QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("7"));
     QSignalSpy renamed(m_tree.get(), &VarTreeWidget::variableChanged);
-    m_tree->setCurrentItem(item, column);
+    m_tree->setCurrentItem(m_tree->topLevelItem(row), column);
 
     QTest::keyClick(m_tree.get(), typed.at(0).toLatin1());
     QPointer<QLineEdit> editor = m_tree->viewport()->findChild<QLineEdit *>();
@@ -558,6 +565,11 @@ void tst_VarTree::typingOnACell()
         QCOMPARE(editor->text(), typed);
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(!editor);
+    } else {
+        QTest::keyClicks(m_tree.get(), typed.mid(1));
+        QTest::keyClick(m_tree.get(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_tree->currentIndex().row(), row);
     }
     QTRY_COMPARE(value(*m_tree, 0), shownValue);
     QCOMPARE(m_tree->getItemData(item, VarTreeWidget::NameColumn), name);

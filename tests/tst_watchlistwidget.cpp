@@ -75,6 +75,7 @@ private slots:
     void deleteKeyBeatsApplicationShortcut();
     void longListKeepsEntriesAndModes_data();
     void longListKeepsEntriesAndModes();
+    void undoWhileTyping();
     void showModeChosenInTheCell();
     void showModesInPropertys_data();
     void showModesInPropertys();
@@ -429,6 +430,28 @@ void tst_WatchListWidget::longListKeepsEntriesAndModes()
         undoStack()->redo();
     QCOMPARE(list()->variables(), expected);
     QCOMPARE(list()->getPropertys().isEmpty(), w10 < 0);
+}
+
+// Edit > Undo while a name is half typed into the empty row undoes the last
+// step and leaves the typing, and the keyboard focus, where they were.
+void tst_WatchListWidget::undoWhileTyping()
+{
+    QVERIFY(open(names("D0,D1"), 300));
+    QVERIFY(QTest::qWaitForWindowActive(widget.get()));
+    VarTreeWidget *tree = widget->tree();
+    typeInto(2, QStringLiteral("M1"));
+    QCOMPARE(tree->currentIndex().row(), 3);
+    QTest::keyClick(tree, Qt::Key_F2);
+    QPointer<QLineEdit> editor = tree->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    QTest::keyClicks(editor, QStringLiteral("D7"));
+
+    undoStack()->undo();
+    QCOMPARE(list()->variables(), names("D0,D1"));
+    QCOMPARE(rowTexts(), names("D0,D1") + QStringList{QString()});
+    QVERIFY(editor && editor->hasFocus());
+    QCOMPARE(editor->text(), QStringLiteral("D7"));
+    QCOMPARE(undoStack()->count(), 1);
 }
 
 // A radix chosen in a row's Show Mode cell is kept with the list, and is a

@@ -60,7 +60,8 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
     QAction *undo = group->createUndoAction(this, tr("&Undo"));
     undo->setShortcut(QKeySequence::Undo);
     QAction *redo = group->createRedoAction(this, tr("&Redo"));
-    redo->setShortcut(QKeySequence::Redo);
+    // Ctrl+Y too, as in the spreadsheets and programming tools of the users' desks.
+    redo->setShortcuts({QKeySequence(QKeySequence::Redo), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     edit->addAction(undo);
     edit->addAction(redo);
 

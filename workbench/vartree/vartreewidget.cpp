@@ -809,6 +809,11 @@ void VarTreeWidget::restoreItemStates(QTreeWidgetItem *item,
         d->readValue(row, pass);
 }
 
+void VarTreeWidget::keyboardSearch(const QString &search)
+{
+    Q_UNUSED(search)
+}
+
 bool VarTreeWidget::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
     // Online, a value is written by editing its cell, typing straight into it included.

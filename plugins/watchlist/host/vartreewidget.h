@@ -62,6 +62,10 @@ public:
     void restoreItemStates(QTreeWidgetItem *item,
                            const QMap<QString, QMap<QString, QVariant>> &states);
 
+    // Keys that start no edit find nothing: jumping to the row whose value
+    // begins with them would make the next key edit, and write, that value.
+    void keyboardSearch(const QString &search) override;
+
 signals:
     void variableChanged(int row, const QString &text);
     // resetTree() has rebuilt the value display.

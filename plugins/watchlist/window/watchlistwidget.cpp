@@ -86,6 +86,36 @@ TypeSuffix typeSuffixOf(int dataType)
     return {dataType, "", 1};
 }
 
+} // namespace
+
+// Paging stays off while rows change under a list that has changed already:
+// rows going at the bottom move the scroll bar, and a page loaded meanwhile
+// would come from the new list into a tree still holding the old rows.
+class WatchListWidget::PagingHold
+{
+public:
+    explicit PagingHold(WatchListWidget *widget)
+        : widget(widget)
+    {
+        QObject::disconnect(widget->varTree->verticalScrollBar(),
+                            &QScrollBar::valueChanged,
+                            widget,
+                            &WatchListWidget::onScrollValueChanged);
+    }
+    ~PagingHold()
+    {
+        QObject::connect(widget->varTree->verticalScrollBar(),
+                         &QScrollBar::valueChanged,
+                         widget,
+                         &WatchListWidget::onScrollValueChanged);
+    }
+
+private:
+    WatchListWidget *widget;
+};
+
+namespace {
+
 // A message of the window's own, without parent: the window may be closed
 // while it waits. Names in it are shown as written.
 int tell(QMessageBox::Icon icon,
@@ -310,28 +340,31 @@ void WatchListWidget::reloadFrom(int first)
         ++target;
     first = std::max(0, std::min({first, loaded, target}));
 
-    QItemSelectionModel *selection = varTree->selectionModel();
-    const QModelIndex current = selection->currentIndex();
-    const int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
-    // Parked, or it would move at each row taken off the bottom.
-    selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    const PagingHold hold(this);
     varTree->enableWatch(false);
-    // Rows going at the bottom move the scroll bar, whose paging must not
-    // load rows in the middle of this.
-    const QSignalBlocker noPaging(varTree->verticalScrollBar());
-    // The empty last row goes too: a row that held an entry must not stay
-    // behind as the row to type into.
-    varTree->setRowCount(std::min(loaded, target));
-    varTree->setRowCount(target + 1);
+    if (target < loaded) {
+        // The rows of entries go, the empty last row stays, with an editor
+        // the user may have open in it. A current row among those going is
+        // parked, or it would move at each row taken off.
+        QItemSelectionModel *selection = varTree->selectionModel();
+        const QModelIndex current = selection->currentIndex();
+        const bool parked = current.isValid() && !current.parent().isValid() &&
+                            current.row() >= target && current.row() < loaded;
+        if (parked)
+            selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        for (int row = loaded - 1; row >= target; --row)
+            varTree->removeRow(row);
+        if (parked) {
+            selection->setCurrentIndex(varTree->model()->index(target, current.column()),
+                                       QItemSelectionModel::NoUpdate);
+        }
+    } else if (target > loaded) {
+        varTree->setRowCount(target + 1);
+    }
     const ShowModes modes = ShowModes::fromPropertys(list->getPropertys());
     for (int row = first; row < target; ++row)
         writeRow(list, modes, row);
     varTree->enableWatch(true);
-    if (currentRow >= 0) {
-        selection->setCurrentIndex(
-            varTree->model()->index(std::min(currentRow, target), std::max(current.column(), 0)),
-            QItemSelectionModel::NoUpdate);
-    }
 }
 
 void WatchListWidget::onEntriesChanged(const QString &project,
@@ -358,11 +391,12 @@ void WatchListWidget::onVariableChanged(int rowIndex, QString varFullName)
     change.kind = EntryCommand::Replace;
     change.entries = {{rowIndex, varFullName}};
     change.previous = QStringList{previous};
-    EntryCommand::perform(
-        projectName,
-        list.list,
-        change,
-        EntryCommand::tr("Change %1 to %2 in %3").arg(previous, varFullName, watchListName));
+    const QString text =
+        previous.isEmpty() ? EntryCommand::tr("Type %1 into %2").arg(varFullName, watchListName)
+        : varFullName.isEmpty()
+            ? EntryCommand::tr("Clear %1 in %2").arg(previous, watchListName)
+            : EntryCommand::tr("Change %1 to %2 in %3").arg(previous, varFullName, watchListName);
+    EntryCommand::perform(projectName, list.list, change, text);
 }
 
 void WatchListWidget::addTypedEntry(const Lookup &list, int rowIndex, const QString &name)
@@ -505,14 +539,17 @@ void WatchListWidget::deleteSelectedRows()
             projectName,
             list.list,
             change,
-            rows.size() == 1
-                ? EntryCommand::tr("Delete a row from %1").arg(watchListName)
-                : EntryCommand::tr("Delete %L1 rows from %2").arg(rows.size()).arg(watchListName)))
+            rows.size() > 1
+                ? EntryCommand::tr("Delete %L1 rows from %2").arg(rows.size()).arg(watchListName)
+            : change.entries.first().name.isEmpty()
+                ? EntryCommand::tr("Delete an empty row from %1").arg(watchListName)
+                : EntryCommand::tr("Delete %1 from %2")
+                      .arg(change.entries.first().name, watchListName)))
         return;
 
     if (rows.size() == count) {
         // All at once: row by row, the current row would move at each removal.
-        const QSignalBlocker noPaging(varTree->verticalScrollBar());
+        const PagingHold hold(this);
         varTree->clear();
         varTree->setRowCount(1);
     } else {
@@ -526,9 +563,7 @@ void WatchListWidget::deleteSelectedRows()
             currentRow >= 0 && std::binary_search(rows.cbegin(), rows.cend(), currentRow);
         if (parked)
             selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-        // The list has changed already: paging must not load rows from it
-        // while the tree still holds the removed ones.
-        const QSignalBlocker noPaging(varTree->verticalScrollBar());
+        const PagingHold hold(this);
         for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
             varTree->removeRow(*row);
             if (*row < currentRow)

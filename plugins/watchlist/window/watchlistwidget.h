@@ -70,6 +70,7 @@ protected:
 
 private:
     class Lookup;
+    class PagingHold;
     Lookup findWatchListObject() const;
     void setupUi();
     void initColumns();

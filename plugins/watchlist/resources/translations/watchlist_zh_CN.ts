@@ -83,10 +83,6 @@
         <translation>在 %1 中插入一行</translation>
     </message>
     <message>
-        <source>Delete a row from %1</source>
-        <translation>从 %1 中删除一行</translation>
-    </message>
-    <message>
         <source>Delete %L1 rows from %2</source>
         <translation>从 %2 中删除 %L1 行</translation>
     </message>
@@ -101,6 +97,22 @@
     <message>
         <source>Add %L1 rows to %2</source>
         <translation>向 %2 添加 %L1 行</translation>
+    </message>
+    <message>
+        <source>Type %1 into %2</source>
+        <translation>在 %2 中输入 %1</translation>
+    </message>
+    <message>
+        <source>Clear %1 in %2</source>
+        <translation>在 %2 中清除 %1</translation>
+    </message>
+    <message>
+        <source>Delete an empty row from %1</source>
+        <translation>从 %1 中删除一个空行</translation>
+    </message>
+    <message>
+        <source>Delete %1 from %2</source>
+        <translation>从 %2 中删除 %1</translation>
     </message>
 </context>
 <context>
