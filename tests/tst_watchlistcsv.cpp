@@ -115,7 +115,8 @@ private slots:
         const int steps = host->workbench().undoStack("P1")->count() - undoSteps;
         QCOMPARE(steps, added.isEmpty() ? 0 : 1);
         if (steps == 1) {
-            QVERIFY(host->workbench().undoStack("P1")->undoText().startsWith("Import "));
+            QCOMPARE(host->workbench().undoStack("P1")->undoText(),
+                     QString("Import %1 names into \"Target\"").arg(added.size()));
             host->workbench().undoStack("P1")->undo();
             QCOMPARE(HostFixture::watchList("P1", "Target")->variables(), QStringList{"D9"});
         }
