@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 namespace {
@@ -118,6 +119,7 @@ private slots:
     void simulatedControllerTakesWrites();
     void connectionFaults();
     void slowServerBuildsNoBacklog();
+    void answerCutShort();
 
 private:
     bool goOnline(const ControllerSettings &settings);
@@ -460,6 +462,36 @@ void tst_ControllerLink::slowServerBuildsNoBacklog()
     QVERIFY(transfer->isOnline());
     m_server->command("delay 0");
     QTRY_COMPARE(valueOf(0), QStringLiteral("1234"));
+}
+
+// A device that sends an answer's header and never the rest: Qt's client
+// would wait for ever, showing the last values as live. The link gives up at
+// its own deadline and drops the connection, saying why.
+void tst_ControllerLink::answerCutShort()
+{
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost));
+    connect(&device, &QTcpServer::newConnection, &device, [&device] {
+        QTcpSocket *socket = device.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            const QByteArray request = socket->readAll();
+            // Transaction, protocol, a length of five bytes to come, unit: no more.
+            socket->write(request.left(4) + QByteArray("\x00\x05", 2) + request.mid(6, 1));
+        });
+    });
+    watch({"D100"});
+    ControllerTransfer *transfer = m_host->workbench().transfer();
+    QSignalSpy failed(transfer, &ControllerTransfer::connectionFailed);
+    QVERIFY(goOnline(::device(device.serverPort(), 300)));
+
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
+    const QString message = failed.at(0).at(0).toString();
+    QVERIFY2(message.startsWith(QStringLiteral("The connection to 127.0.0.1:%1 (unit 1) was lost: "
+                                               "an answer stopped part way")
+                                    .arg(device.serverPort())),
+             qPrintable(message));
+    QVERIFY(!transfer->isOnline());
+    QCOMPARE(valueOf(0), QString());
 }
 
 QTEST_MAIN(tst_ControllerLink)

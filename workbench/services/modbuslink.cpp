@@ -6,6 +6,7 @@
 #include <QModbusTcpClient>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -363,11 +364,35 @@ void ModbusTcpLink::send(const ModbusBlock &block, std::function<void()> finishe
         finished();
         return;
     }
-    connect(reply, &QModbusReply::finished, this, [this, block, reply, finished] {
+    // Qt's client stops a reply's timer once the frame's header has come; when
+    // the rest never does, it waits for ever and reads the frames after it out
+    // of step. The link keeps a deadline of its own past Qt's, and a request
+    // still open then means the stream can no longer be trusted.
+    const auto open = std::make_shared<bool>(true);
+    auto deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(reply, &QModbusReply::finished, this, [this, block, reply, finished, open] {
+        if (!*open)
+            return;
+        *open = false;
         take(block, reply);
         reply->deleteLater();
         finished();
     });
+    connect(deadline, &QTimer::timeout, this, [this, block, reply, finished, open] {
+        if (!*open)
+            return;
+        *open = false;
+        reply->deleteLater();
+        mark(block, problem(tr("no answer within %1 ms").arg(m_settings.responseTimeout)));
+        finished();
+        if (!m_connected)
+            return;
+        m_lastError = tr("an answer stopped part way, so the answers after it could not be "
+                         "told apart");
+        m_client->disconnectDevice();
+    });
+    deadline->start(m_settings.responseTimeout + std::max(250, m_settings.responseTimeout / 4));
 }
 
 void ModbusTcpLink::take(const ModbusBlock &block, QModbusReply *reply)

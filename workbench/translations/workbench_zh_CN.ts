@@ -180,6 +180,10 @@
         <source>the connection was lost.</source>
         <translation>连接已断开。</translation>
     </message>
+    <message>
+        <source>an answer stopped part way, so the answers after it could not be told apart</source>
+        <translation>一个应答只传来一部分，之后的应答无法分辨</translation>
+    </message>
 </context>
 <context>
     <name>ModelCommand</name>
