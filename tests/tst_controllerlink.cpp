@@ -119,7 +119,8 @@ private slots:
     void simulatedControllerTakesWrites();
     void connectionFaults();
     void slowServerBuildsNoBacklog();
-    void answerCutShort();
+    void misbehavingDevice_data();
+    void misbehavingDevice();
 
 private:
     bool goOnline(const ControllerSettings &settings);
@@ -464,19 +465,45 @@ void tst_ControllerLink::slowServerBuildsNoBacklog()
     QTRY_COMPARE(valueOf(0), QStringLiteral("1234"));
 }
 
-// A device that sends an answer's header and never the rest: Qt's client
-// would wait for ever, showing the last values as live. The link gives up at
-// its own deadline and drops the connection, saying why.
-void tst_ControllerLink::answerCutShort()
+// A device that answers every read of D100 with the same frame: a good one,
+// one of another function or another size, or a header whose rest never
+// comes (Qt's client would wait for ever, showing the last values as live).
+// Wrong answers mark the row with the reason; a stream out of step is dropped.
+void tst_ControllerLink::misbehavingDevice_data()
 {
+    QTest::addColumn<QByteArray>("answer"); // the PDU; empty: a header alone
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("failure"); // how the connection's end begins
+
+    QTest::newRow("a good answer") << QByteArray::fromHex("030200c8") << "200"
+                                   << "";
+    QTest::newRow("coils for registers")
+        << QByteArray::fromHex("010101") << "the device answered function 1 to a read of function 3"
+        << "";
+    QTest::newRow("two registers for one") << QByteArray::fromHex("030400c800c9")
+                                           << "the device answered 4 bytes where 2 were asked for"
+                                           << "";
+    QTest::newRow("a header alone")
+        << QByteArray() << ""
+        << "The connection to 127.0.0.1:%1 (unit 1) was lost: an answer stopped part way";
+}
+
+void tst_ControllerLink::misbehavingDevice()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, shown);
+    QFETCH(QString, failure);
+
     QTcpServer device;
     QVERIFY(device.listen(QHostAddress::LocalHost));
-    connect(&device, &QTcpServer::newConnection, &device, [&device] {
+    connect(&device, &QTcpServer::newConnection, &device, [&device, answer] {
         QTcpSocket *socket = device.nextPendingConnection();
-        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, answer] {
             const QByteArray request = socket->readAll();
-            // Transaction, protocol, a length of five bytes to come, unit: no more.
-            socket->write(request.left(4) + QByteArray("\x00\x05", 2) + request.mid(6, 1));
+            // Transaction and protocol as asked, the length, the unit.
+            const int length = answer.isEmpty() ? 5 : answer.size() + 1;
+            socket->write(request.left(4) + char(length >> 8) + char(length) + request.mid(6, 1) +
+                          answer);
         });
     });
     watch({"D100"});
@@ -484,14 +511,16 @@ void tst_ControllerLink::answerCutShort()
     QSignalSpy failed(transfer, &ControllerTransfer::connectionFailed);
     QVERIFY(goOnline(::device(device.serverPort(), 300)));
 
+    if (failure.isEmpty()) {
+        QTRY_COMPARE(valueOf(0), shown);
+        QVERIFY(transfer->isOnline());
+        return;
+    }
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
     const QString message = failed.at(0).at(0).toString();
-    QVERIFY2(message.startsWith(QStringLiteral("The connection to 127.0.0.1:%1 (unit 1) was lost: "
-                                               "an answer stopped part way")
-                                    .arg(device.serverPort())),
-             qPrintable(message));
+    QVERIFY2(message.startsWith(failure.arg(device.serverPort())), qPrintable(message));
     QVERIFY(!transfer->isOnline());
-    QCOMPARE(valueOf(0), QString());
+    QCOMPARE(valueOf(0), shown);
 }
 
 QTEST_MAIN(tst_ControllerLink)

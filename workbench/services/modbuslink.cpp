@@ -405,6 +405,12 @@ void ModbusTcpLink::take(const ModbusBlock &block, QModbusReply *reply)
             m_unbridged.push_back(block);
         return;
     }
+    // Qt's client takes any well-formed frame as the answer: coils for a read
+    // of registers, or more registers than asked, would show as the values.
+    if (const QString mismatch = answerMismatch(block, reply); !mismatch.isEmpty()) {
+        mark(block, problem(mismatch));
+        return;
+    }
     SafeAccore core(m_projectKey, false);
     ac::DeviceMemory *memory = core ? core->deviceMemory() : nullptr;
     if (!memory)
@@ -452,6 +458,37 @@ uint8_t ModbusTcpLink::problem(const QString &text)
         index = m_problems.size() - 1;
     }
     return uint8_t(FirstProblem + index);
+}
+
+QString ModbusTcpLink::answerMismatch(const ModbusBlock &block, QModbusReply *reply) const
+{
+    int asked = 0;
+    switch (modbusRegisterType(block.table)) {
+    case QModbusDataUnit::Coils:
+        asked = 1;
+        break;
+    case QModbusDataUnit::DiscreteInputs:
+        asked = 2;
+        break;
+    case QModbusDataUnit::HoldingRegisters:
+        asked = 3;
+        break;
+    default:
+        asked = 4;
+        break;
+    }
+    const QModbusResponse answer = reply->rawResult();
+    const int function = int(answer.functionCode());
+    if (function != asked)
+        return tr("the device answered function %1 to a read of function %2")
+            .arg(function)
+            .arg(asked);
+    const QByteArray data = answer.data();
+    const int bytes = isBitTable(block.table) ? (block.count + 7) / 8 : block.count * 2;
+    const int answered = data.isEmpty() ? 0 : quint8(data.at(0));
+    if (answered != bytes || data.size() != bytes + 1)
+        return tr("the device answered %1 bytes where %2 were asked for").arg(answered).arg(bytes);
+    return QString();
 }
 
 QString ModbusTcpLink::replyError(QModbusReply *reply) const

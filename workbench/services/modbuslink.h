@@ -105,6 +105,9 @@ private:
     void mark(const ModbusBlock &block, uint8_t state);
     uint8_t problem(const QString &text);
     QString replyError(QModbusReply *reply) const;
+    // Why an answer is no answer to a read of the block (another function,
+    // another number of bytes than asked for); empty when it is.
+    QString answerMismatch(const ModbusBlock &block, QModbusReply *reply) const;
     void refreshDone();
 
     ControllerSettings m_settings;

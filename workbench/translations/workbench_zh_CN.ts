@@ -184,6 +184,14 @@
         <source>an answer stopped part way, so the answers after it could not be told apart</source>
         <translation>一个应答只传来一部分，之后的应答无法分辨</translation>
     </message>
+    <message>
+        <source>the device answered function %1 to a read of function %2</source>
+        <translation>设备对功能码 %2 的读取以功能码 %1 应答</translation>
+    </message>
+    <message>
+        <source>the device answered %1 bytes where %2 were asked for</source>
+        <translation>设备应答了 %1 个字节，而请求的是 %2 个</translation>
+    </message>
 </context>
 <context>
     <name>ModelCommand</name>
