@@ -1,5 +1,4 @@
 #include "accore.h"
-#include "addressproblem.h"
 #include "devicecatalog.h"
 
 #include <QTest>
@@ -45,8 +44,6 @@ private slots:
     void parse();
     void readWrite_data();
     void readWrite();
-    void problem_data();
-    void problem();
 
 private:
     std::unique_ptr<ac::DeviceMemory> m_fx;
@@ -144,60 +141,6 @@ void tst_ACCore::readWrite()
     QCOMPARE(m_fx->read(parsed(*m_fx, read), &actual), !expected.empty());
     if (!expected.empty())
         QCOMPARE(actual, expected);
-}
-
-void tst_ACCore::problem_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("area");
-    QTest::addColumn<quint64>("addressCount");
-    QTest::addColumn<QString>("suffix");
-
-    using P = ac::AddressProblem;
-    const auto row = [](const char *text,
-                        P::Kind kind,
-                        const char *area = "",
-                        quint64 count = 0,
-                        const char *suffix = "") {
-        QTest::newRow(*text ? text : "(empty)")
-            << QString::fromLatin1(text) << int(kind) << QString::fromLatin1(area) << count
-            << QString::fromLatin1(suffix);
-    };
-    row("D100", P::None);
-    row("D7999.D", P::PastEnd, "D", 8000, "D");
-    row("D8000", P::PastEnd, "D", 8000);
-    row("D8000.3", P::PastEnd, "D", 8000, "3");
-    row("X400", P::PastEnd, "X", 256);
-    row("W200", P::PastEnd, "W", 512);
-    row("D99999999999", P::PastEnd, "D", 8000);
-    row("NoSuchVar", P::UnknownName);
-    row("", P::UnknownName);
-    row("Motor_Run", P::UnknownName); // begins as an address of M would
-    row("Mad", P::UnknownName);       // letters that are hexadecimal digits
-    row("D1Z", P::UnknownName);
-    row("X18", P::ForeignDigit, "X", 256);
-    row("D1A", P::ForeignDigit, "D", 8000);
-    row("D100.16", P::NoSuchBit, "D", 8000, "16");
-    row("D100.99999999999999999999", P::NoSuchBit, "D", 8000, "99999999999999999999");
-    row("X17.3", P::SuffixOnBit, "X", 256, "3");
-    row("D100.Q", P::UnknownSuffix, "D", 8000, "Q");
-    row("D100.f", P::UnknownSuffix, "D", 8000, "f");
-    row("D100.3.1", P::UnknownSuffix, "D", 8000, "3.1");
-    row("D100.", P::UnknownSuffix, "D", 8000);
-}
-
-void tst_ACCore::problem()
-{
-    QFETCH(QString, text);
-    QFETCH(int, kind);
-
-    const ac::AddressProblem problem = ac::addressProblem(*m_fx, text.toStdString());
-    QCOMPARE(int(problem.kind), kind);
-    QTEST(QString::fromStdString(problem.area), "area");
-    if (kind != ac::AddressProblem::None && kind != ac::AddressProblem::UnknownName)
-        QTEST(quint64(problem.addressCount), "addressCount");
-    QTEST(QString::fromStdString(problem.suffix), "suffix");
 }
 
 QTEST_GUILESS_MAIN(tst_ACCore)

@@ -43,19 +43,6 @@ public:
     }
 };
 
-// A tool window that names its project through its meta-object, as a
-// watch-list window does.
-class ProjectWindow : public QLineEdit
-{
-    Q_OBJECT
-    Q_PROPERTY(QString projectName MEMBER projectName)
-public:
-    explicit ProjectWindow(const QString &project)
-        : projectName(project)
-    {}
-    QString projectName;
-};
-
 } // namespace
 
 class tst_Services : public QObject
@@ -331,12 +318,8 @@ void tst_Services::focusMakesProjectCurrent_data()
                                         << "Alpha";
     QTest::newRow("Beta's watch list") << "watchlist.Pump"
                                        << "Beta";
-    QTest::newRow("another window naming Alpha") << "test.alpha"
-                                                 << "Alpha";
     QTest::newRow("a dynamic property only") << "test.plain"
                                              << "Beta";
-    QTest::newRow("a window naming a closed project") << "test.closed"
-                                                      << "Beta";
     QTest::newRow("the host's Compile Output")
         << QString::fromLatin1(ToolWindowId::CompileOutput) << "Beta";
 }
@@ -364,15 +347,6 @@ void tst_Services::focusMakesProjectCurrent()
                                    false,
                                    {},
                                    {}));
-    for (const QString &project : {QStringLiteral("Alpha"), QStringLiteral("Closed")}) {
-        QVERIFY(windows->addToolWindow(Qt::BottomDockWidgetArea,
-                                       new ProjectWindow(project),
-                                       QStringLiteral("test.") + project.toLower(),
-                                       project,
-                                       false,
-                                       {},
-                                       {}));
-    }
     QMainWindow *main = workbench.mainWindow();
     main->show();
     QApplication::setActiveWindow(main);
