@@ -1,6 +1,6 @@
 #include "showmodedelegate.h"
 
-#include "vartreewidget.h"
+#include "vartreeitem.h"
 
 #include <QComboBox>
 
@@ -14,9 +14,8 @@ QWidget *ShowModeDelegate::createEditor(QWidget *parent,
 {
     auto combo = new QComboBox(parent);
     combo->setObjectName(QStringLiteral("showModeEditor"));
-    combo->addItem(VarTreeWidget::tr("Binary"), 2);
-    combo->addItem(VarTreeWidget::tr("Decimal"), 10);
-    combo->addItem(VarTreeWidget::tr("Hexadecimal"), 16);
+    for (int mode : {2, 10, 16})
+        combo->addItem(VarTreeItem::showModeName(mode), mode);
     // The value is shown in the new radix while the user still looks at the row.
     connect(combo, QOverload<int>::of(&QComboBox::activated), this, [this, combo] {
         auto self = const_cast<ShowModeDelegate *>(this);

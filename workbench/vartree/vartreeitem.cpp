@@ -136,18 +136,21 @@ QVariant VarTreeItem::data(int column, int role) const
     if (column == VarTreeWidget::ScopeColumn)
         return m_global ? VarTreeWidget::tr("Global") : QString();
     if (column == VarTreeWidget::ShowModeColumn) {
-        if (!hasShowMode())
-            return QString();
-        switch (m_showMode) {
-        case 2:
-            return VarTreeWidget::tr("Binary");
-        case 16:
-            return VarTreeWidget::tr("Hexadecimal");
-        default:
-            return VarTreeWidget::tr("Decimal");
-        }
+        return hasShowMode() ? showModeName(m_showMode) : QString();
     }
     return QTreeWidgetItem::data(column, role);
+}
+
+QString VarTreeItem::showModeName(int mode)
+{
+    switch (mode) {
+    case 2:
+        return VarTreeWidget::tr("Binary");
+    case 16:
+        return VarTreeWidget::tr("Hexadecimal");
+    default:
+        return VarTreeWidget::tr("Decimal");
+    }
 }
 
 void VarTreeItem::setData(int column, int role, const QVariant &value)

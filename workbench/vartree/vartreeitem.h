@@ -26,6 +26,8 @@ public:
     QString resolvedVariable() const { return m_resolvedVariable; }
 
     int showMode() const { return m_showMode; }
+    // The radix as the Show Mode cell and its editor name it.
+    static QString showModeName(int mode);
     // Changes the mode without telling anyone but the view; a user's choice
     // comes through setData() on the Show Mode column instead.
     void setShowMode(int mode);
