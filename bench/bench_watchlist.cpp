@@ -754,6 +754,21 @@ private:
     int m_port = 0;
 };
 
+QModbusDataUnit::RegisterType modbusRegisterType(DeviceCatalog::ModbusArea::Table table)
+{
+    switch (table) {
+    case DeviceCatalog::ModbusArea::Coils:
+        return QModbusDataUnit::Coils;
+    case DeviceCatalog::ModbusArea::DiscreteInputs:
+        return QModbusDataUnit::DiscreteInputs;
+    case DeviceCatalog::ModbusArea::InputRegisters:
+        return QModbusDataUnit::InputRegisters;
+    case DeviceCatalog::ModbusArea::HoldingRegisters:
+        break;
+    }
+    return QModbusDataUnit::HoldingRegisters;
+}
+
 // Runs the event loop until the link's next refresh has finished.
 bool waitForRefresh(ModbusTcpLink *link)
 {

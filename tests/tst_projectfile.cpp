@@ -5,14 +5,23 @@
 #include "watchlistmodel.h"
 #include "watchlistobject.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,7 +45,100 @@ QStringList numbered(int count)
     return entries;
 }
 
+// What a save runs into: the process's file-size limit, or a filesystem with
+// only so much room left.
+enum class Constraint { FileSizeLimit, FullFilesystem };
+
+constexpr qint64 fileSizeLimit = 4096;
+
+bool writeWhole(int fd, const char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
+QString systemError(const char *what)
+{
+    return QString::fromLatin1(what) + QLatin1String(": ") + QString::fromLocal8Bit(strerror(errno));
+}
+
+// Mounts a tmpfs of sizeBytes over dir in a mount namespace of this process's
+// own (as any user where the system allows user namespaces, else as root), so
+// that nothing outside ever sees it.
+QString mountPrivateTmpfs(const QString &dir, qint64 sizeBytes)
+{
+    const auto writeProc = [](const char *path, const QByteArray &text) {
+        const int fd = ::open(path, O_WRONLY);
+        const bool ok = fd >= 0 && writeWhole(fd, text.constData(), size_t(text.size()));
+        if (fd >= 0)
+            ::close(fd);
+        return ok;
+    };
+    const QByteArray uid = QByteArray::number(geteuid());
+    const QByteArray gid = QByteArray::number(getegid());
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0) {
+        if (!writeProc("/proc/self/setgroups", "deny") ||
+            !writeProc("/proc/self/uid_map", "0 " + uid + " 1") ||
+            !writeProc("/proc/self/gid_map", "0 " + gid + " 1"))
+            return systemError("cannot map the user into a user namespace");
+    } else if (unshare(CLONE_NEWNS) != 0) {
+        return systemError("no mount namespace of its own");
+    }
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return systemError("cannot keep mounts private");
+    const QByteArray options = "size=" + QByteArray::number(sizeBytes) + ",mode=0700";
+    if (mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0, options.constData()) != 0)
+        return systemError("cannot mount a tmpfs");
+    return QString();
+}
+
+// Run in a child process, since a file-size limit is the whole process's and
+// SIGXFSZ, unless ignored, ends it: writes the old file into dir, then saves
+// the project over it under the constraint. Reports what came of it, or why
+// the machine could not provide the constraint.
+QByteArray saveInChild(Constraint constraint,
+                       qint64 room,
+                       const QString &dir,
+                       const QByteArray &old,
+                       const ProjectModel &project)
+{
+    const QString path = QDir(dir).filePath(QStringLiteral("project.json"));
+    // The default action, as in any program that does not see to it itself.
+    std::signal(SIGXFSZ, SIG_DFL);
+    QString setupProblem;
+    if (constraint == Constraint::FullFilesystem) // the old file takes one page
+        setupProblem = mountPrivateTmpfs(dir, sysconf(_SC_PAGESIZE) + room);
+    if (setupProblem.isEmpty() && !writeBytes(path, old))
+        setupProblem = QStringLiteral("cannot write the old file");
+    if (setupProblem.isEmpty() && constraint == Constraint::FileSizeLimit) {
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = fileSizeLimit;
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            setupProblem = systemError("cannot limit the file size");
+    }
+    bool saved = false;
+    QString error;
+    if (setupProblem.isEmpty())
+        saved = ProjectFile::save(project, path, &error);
+    QByteArray report;
+    QDataStream stream(&report, QIODevice::WriteOnly);
+    stream << setupProblem << saved << error << readBytes(path)
+        << QDir(dir).entryList(QDir::Files | QDir::Hidden);
+    return report;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Constraint)
 
 // What stands at the path instead of a file written with the content.
 enum class Special { None, Pipe, Oversized };
@@ -53,6 +155,7 @@ private slots:
     void loadsHandWrittenProject();
     void corruptInputIsRefused_data();
     void corruptInputIsRefused();
+    void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
 
 private:
@@ -187,34 +290,91 @@ void TestProjectFile::corruptInputIsRefused()
         QVERIFY(readBytes(path) == content);
 }
 
-// A write that fails after the temporary file exists (here: past a file-size
-// limit) must leave the old file as it was and no temporary behind.
+void TestProjectFile::failedSaveKeepsOldFile_data()
+{
+    QTest::addColumn<Constraint>("constraint");
+    QTest::addColumn<qint64>("room"); // on the filesystem, beside the old file
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<QString>("reason");
+
+    const QString tooLarge = QStringLiteral("File too large");
+    const QString noSpace = QStringLiteral("No space left on device");
+    // Some 8 KiB of project fit Qt's write buffer, which once went to disk
+    // only on commit and replaced the file even when that write failed.
+    QTest::newRow("file-size limit, small project")
+        << Constraint::FileSizeLimit << qint64(0) << 600 << tooLarge;
+    QTest::newRow("file-size limit, large project, the limit reached part way")
+        << Constraint::FileSizeLimit << qint64(0) << 20000 << tooLarge;
+    QTest::newRow("full filesystem, small project")
+        << Constraint::FullFilesystem << qint64(0) << 600 << noSpace;
+    QTest::newRow("full filesystem, large project, the room used up part way")
+        << Constraint::FullFilesystem << qint64(16384) << 20000 << noSpace;
+}
+
+// A save that runs out of room fails, says why, and leaves the old file as it
+// was and no temporary file behind; past a file-size limit the process lives on.
 void TestProjectFile::failedSaveKeepsOldFile()
 {
-    const QString path = m_dir->filePath(QStringLiteral("project.json"));
-    const QByteArray old = "old content";
-    QVERIFY(writeBytes(path, old));
+    QFETCH(Constraint, constraint);
+    QFETCH(qint64, room);
+    QFETCH(int, entries);
+    QFETCH(QString, reason);
 
     ProjectModel project("Demo");
     QVERIFY(project.watchListModel()->appendWatchList(QStringLiteral("Big")));
-    project.watchListModel()->getObject(QStringLiteral("Big"))->setVariables(numbered(20000));
+    project.watchListModel()->getObject(QStringLiteral("Big"))->setVariables(numbered(entries));
+    QVERIFY(ProjectFile::serialize(project).size() > fileSizeLimit + room);
+    const QByteArray old = "old content";
 
-    rlimit original{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
-    rlimit small = original;
-    small.rlim_cur = 4096;
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    int pipeEnds[2];
+    QCOMPARE(pipe(pipeEnds), 0);
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        const QByteArray report = saveInChild(constraint, room, m_dir->path(), old, project);
+        _exit(writeWhole(pipeEnds[1], report.constData(), size_t(report.size())) ? 0 : 1);
+    }
+    ::close(pipeEnds[1]);
+    QByteArray report;
+    char chunk[4096];
+    pollfd readable{pipeEnds[0], POLLIN, 0};
+    for (;;) {
+        if (poll(&readable, 1, 30000) != 1) {
+            kill(child, SIGKILL); // silent for 30 s: stuck
+            break;
+        }
+        const ssize_t got = ::read(pipeEnds[0], chunk, sizeof chunk);
+        if (got <= 0)
+            break;
+        report.append(chunk, int(got));
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY2(!WIFSIGNALED(status),
+             qPrintable(QStringLiteral("the saving process ended by signal %1")
+                            .arg(WTERMSIG(status))));
+    QCOMPARE(WEXITSTATUS(status), 0);
+
+    QString setupProblem;
+    bool saved = true;
     QString error;
-    const bool saved = ProjectFile::save(project, path, &error);
-    setrlimit(RLIMIT_FSIZE, &original);
-    std::signal(SIGXFSZ, previousHandler);
+    QByteArray bytesAfter;
+    QStringList filesAfter;
+    QDataStream stream(report);
+    stream >> setupProblem >> saved >> error >> bytesAfter >> filesAfter;
+    QCOMPARE(stream.status(), QDataStream::Ok);
+    if (!setupProblem.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("This machine cannot provide it: ") + setupProblem));
 
     QVERIFY(!saved);
-    QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
-    QVERIFY(readBytes(path) == old);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
-             QStringList{QStringLiteral("project.json")});
+    const QString path = m_dir->filePath(QStringLiteral("project.json"));
+    QCOMPARE(error,
+             QStringLiteral("The project file \"%1\" cannot be written: %2.")
+                 .arg(QDir::toNativeSeparators(path), reason));
+    QCOMPARE(bytesAfter, old);
+    QCOMPARE(filesAfter, QStringList{QStringLiteral("project.json")});
 }
 
 QTEST_MAIN(TestProjectFile)

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Modbus TCP server with known contents, for the controller link's tests and benchmark.
 
-usage: /usr/bin/python3 tests/modbus/modbus_server.py [--port N] [--delay SECONDS]
+usage: /usr/bin/python3 tests/modbus/modbus_server.py [--port N] [--delay SECONDS] [--no-stdin]
 
 Needs Debian 12's python3-pymodbus (3.0.0rc1). Listens on 127.0.0.1; with
 --port 0 (the default) the kernel picks a free port. Once connections are
@@ -25,17 +25,58 @@ Control on stdin, one command a line, each answered by exactly one line on stdou
   delay SECONDS              -> "ok"; every later Modbus response is sent that much later
   count                      -> "count N": Modbus requests received since start or the
                                 last reset (counted on arrival, also while a response is
-                                still held back by a delay, and when it is an exception)
+                                still held back by a delay, when it is an exception, and
+                                when a fault spoils or swallows its response)
   reset                      -> "ok"; the count restarts at 0, the tables stay as they are
-  quit                       -> "ok", then the server exits 0; so do stdin EOF and SIGTERM
+  fault MODE [N]             -> "ok"; the next N responses the mode applies to go out
+                                spoiled (N omitted: all of them until "fault none"), then
+                                the server answers correctly again; see below
+  fault none                 -> "ok"; any fault ends at once
+  drop                       -> "ok"; every client connection is closed at once, abortively
+                                (a reset, as from a device that restarts); new connections
+                                are accepted as before
+  quit                       -> "ok", then the server exits 0; so do stdin EOF (unless
+                                --no-stdin) and SIGTERM/SIGINT
 Malformed commands and values that do not fit (a register above 65535, a bit other than
-0/1, an address outside the table) answer "error <reason>" and change nothing.
+0/1, an address outside the table, a fault count below 1) answer "error <reason>" and
+change nothing.
+
+Faults. One mode at a time; a new "fault" replaces the one before, count included. A
+read mode applies to reads (functions 1-4) only, a write mode to writes (5, 6, 15, 16)
+only; other requests are answered correctly meanwhile and do not use up N. A spoiled
+response is still sent after the delay. Where a mode below speaks of the answer's data,
+an exception answer goes out as it is and does not use up N.
+  Read modes:
+  cut       only the 7-byte MBAP header goes out (its length field as for the whole
+            frame); the rest never comes, later responses follow it on the connection
+  len0      the MBAP length field is 0, the rest of the frame unchanged
+  lenffff   the MBAP length field is 0xFFFF, the rest of the frame unchanged
+  tid       the transaction id is the request's minus 1 (mod 65536)
+  unit      the unit id is the request's plus 1 (mod 256)
+  function  a well-formed answer of another function: a register read (3, 4) gets a
+            function 1 answer of as many bits, all 0; a bit read (1, 2) gets a function
+            3 answer of as many registers, all 0 (at most 125, so the byte count fits)
+  extra     the data has one register more, 0x1234 (a bit read: one byte more, 0xFF);
+            byte count and MBAP length fit the longer data
+  missing   the data has one register fewer, the last (a bit read: one byte fewer, the
+            last); byte count and MBAP length fit the shorter data
+  Write modes:
+  silent    the write is not carried out and nothing at all goes back for it
+  refuse    the write is not carried out; the answer is exception 4 (server device
+            failure)
+  echo      the write is carried out, but the echoed (start) address is the request's
+            plus 1 (mod 65536); the count or value is echoed as sent
+
+--no-stdin: the end of stdin does not stop the server (commands are still read until
+then); it runs until quit, SIGTERM or SIGINT. For a server started in the background.
 """
 import argparse
 import asyncio
 import logging
 import math
 import signal
+import socket
+import struct
 import sys
 import threading
 import types
@@ -54,9 +95,64 @@ from pymodbus.datastore import (ModbusSequentialDataBlock, ModbusServerContext,
 from pymodbus.server.async_io import ModbusConnectedRequestHandler, ModbusTcpServer
 
 
+READS = (1, 2, 3, 4)
+WRITES = (5, 6, 15, 16)
+READ_FAULTS = ("cut", "len0", "lenffff", "tid", "unit", "function", "extra", "missing")
+WRITE_FAULTS = ("silent", "refuse", "echo")
+DATA_FAULTS = ("function", "extra", "missing", "echo")  # an exception answer has no data
+MAX_REGISTERS = 125  # the most a byte count of one answer can carry
+
+
 class Link:  # shared by all connections and the control channel; touched on the loop only
     count = 0
     delay = 0.0
+    fault = None  # one of READ_FAULTS or WRITE_FAULTS
+    faults_left = None  # None: until "fault none"
+
+    @classmethod
+    def use_fault(cls):
+        if cls.faults_left is not None:
+            cls.faults_left -= 1
+            if cls.faults_left == 0:
+                cls.fault = cls.faults_left = None
+
+
+def fault_applies(mode, function):
+    return (mode in READ_FAULTS and function in READS
+            or mode in WRITE_FAULTS and function in WRITES)
+
+
+def spoil(mode, request, data):
+    """The response frame as the fault sends it; None if the fault leaves it alone."""
+    tid, protocol, _, unit = struct.unpack(">HHHB", data[:7])
+    pdu = data[7:]
+    if pdu[0] & 0x80 and mode in DATA_FAULTS:
+        return None
+    match mode:
+        case "cut":
+            return data[:7]
+        case "len0" | "lenffff":
+            return data[:4] + struct.pack(">H", 0 if mode == "len0" else 0xFFFF) + data[6:]
+        case "tid":
+            tid = (tid - 1) & 0xFFFF
+        case "unit":
+            unit = (unit + 1) & 0xFF
+        case "function" if request.function_code in (3, 4):
+            size = (request.count + 7) // 8
+            pdu = bytes([1, size]) + bytes(size)
+        case "function":
+            size = 2 * min(request.count, MAX_REGISTERS)
+            pdu = bytes([3, size]) + bytes(size)
+        case "extra":
+            more = b"\x12\x34" if request.function_code in (3, 4) else b"\xff"
+            pdu = bytes([pdu[0], pdu[1] + len(more)]) + pdu[2:] + more
+        case "missing":
+            size = max(pdu[1] - (2 if request.function_code in (3, 4) else 1), 0)
+            pdu = bytes([pdu[0], size]) + pdu[2:2 + size]
+        case "echo":
+            address = struct.unpack(">H", pdu[1:3])[0]
+            pdu = pdu[:1] + struct.pack(">H", (address + 1) & 0xFFFF) + pdu[3:]
+    return struct.pack(">HHHB", tid, protocol, len(pdu) + 1, unit) + pdu
 
 
 def make_context():
@@ -76,12 +172,33 @@ def make_context():
 
 class Handler(ModbusConnectedRequestHandler):
     due = 0.0  # when this connection's last response goes out
+    request = None  # the request being answered, while the library answers it
 
     def execute(self, request, *addr):
         Link.count += 1
-        super().execute(request, *addr)
+        function = request.function_code
+        if Link.fault in ("silent", "refuse") and function in WRITES:
+            # The write must not reach the tables, so the library never sees it.
+            mode = Link.fault
+            Link.use_fault()
+            if mode == "refuse":
+                self._send_(struct.pack(">HHHBBB", request.transaction_id, 0, 3,
+                                        request.unit_id, function | 0x80, 4))
+            return
+        # The library sends the response from within execute, so _send_ learns
+        # which request it answers from here.
+        self.request = request
+        try:
+            super().execute(request, *addr)
+        finally:
+            self.request = None
 
     def _send_(self, data):
+        if self.request is not None and fault_applies(Link.fault, self.request.function_code):
+            spoiled = spoil(Link.fault, self.request, data)
+            if spoiled is not None:
+                Link.use_fault()
+                data = spoiled
         # A timer instead of a sleep keeps the loop, and with it the control channel,
         # responsive. Never sending before the previous response keeps a connection's
         # answers in order when the delay is shortened while some are held back.
@@ -104,7 +221,25 @@ def parse_delay(text):
     return delay
 
 
-def run_command(blocks, words):
+def parse_fault_count(text):
+    count = int(text)
+    if count < 1:
+        raise ValueError(f"fault count {text} below 1")
+    return count
+
+
+def drop(server):
+    for connection in list(server.active_connections.values()):
+        try:
+            # Linger 0: the close goes out as a reset, as from a device that restarted.
+            connection.transport.get_extra_info("socket").setsockopt(
+                socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        except OSError:
+            pass  # already gone: closing it is all that is left
+        connection.transport.abort()
+
+
+def run_command(blocks, server, words):
     match words:
         case ["count"]:
             return f"count {Link.count}"
@@ -127,31 +262,44 @@ def run_command(blocks, words):
             if any(not 0 <= v <= top for v in values):
                 raise ValueError(f"values must lie in 0..{top}")
             block.setValues(addr, values)
+        case ["fault", "none"]:
+            Link.fault = Link.faults_left = None
+        case ["fault", mode, *times] if mode in READ_FAULTS + WRITE_FAULTS and len(times) <= 1:
+            left = parse_fault_count(times[0]) if times else None
+            Link.fault, Link.faults_left = mode, left
+        case ["fault", mode] if mode not in READ_FAULTS + WRITE_FAULTS:
+            raise ValueError(f"unknown fault mode {mode}")
+        case ["drop"]:
+            drop(server)
         case _:
             raise ValueError("unknown command")
     return "ok"
 
 
-def control(loop, stop, blocks):
+def control(loop, stop, blocks, server, outlive_stdin):
     async def on_loop(words):
         # Run on the event loop so a command never lands in the middle of a request.
         try:
-            return run_command(blocks, words)
+            return run_command(blocks, server, words)
         except ValueError as error:
             return f"error {error}"
 
+    stopping = True
     try:
-        for line in sys.stdin:
+        for line in sys.stdin or ():  # None when started with stdin closed
             if line.split() == ["quit"]:
                 print("ok", flush=True)
                 break
             print(asyncio.run_coroutine_threadsafe(on_loop(line.split()), loop).result(),
                   flush=True)
+        else:
+            stopping = not outlive_stdin
     finally:  # also when stdout is gone: a server nobody controls must not linger
-        loop.call_soon_threadsafe(stop.set)
+        if stopping:
+            loop.call_soon_threadsafe(stop.set)
 
 
-async def serve(port):
+async def serve(port, outlive_stdin):
     loop = asyncio.get_running_loop()
     stop = asyncio.Event()
     for sig in (signal.SIGTERM, signal.SIGINT):
@@ -167,7 +315,8 @@ async def serve(port):
         serving.result()  # the bind failed: raise its error
     print(f"READY {server.server.sockets[0].getsockname()[1]}", flush=True)
     blocks = {"hr": slave.store["h"], "co": slave.store["c"], "di": slave.store["d"]}
-    threading.Thread(target=control, args=(loop, stop, blocks), daemon=True).start()
+    threading.Thread(target=control, args=(loop, stop, blocks, server, outlive_stdin),
+                     daemon=True).start()
     await stop.wait()
     for connection in list(server.active_connections.values()):
         connection.transport.close()
@@ -179,10 +328,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--delay", type=parse_delay, default=0.0)
+    parser.add_argument("--no-stdin", action="store_true")
     args = parser.parse_args()
     logging.getLogger("pymodbus").setLevel(logging.CRITICAL + 1)  # calls a disconnect an error
     Link.delay = args.delay
-    asyncio.run(serve(args.port))
+    asyncio.run(serve(args.port, args.no_stdin))
 
 
 if __name__ == "__main__":

@@ -68,9 +68,9 @@ LiveSource *LiveWatch::source() const
     return m_source;
 }
 
-bool LiveWatch::isRead(const std::string &project, const HeapAddress &address, QString *shown) const
+Reading LiveWatch::reading(const std::string &project, const HeapAddress &address) const
 {
-    return !m_source || m_source->isRead(project, address, shown);
+    return m_source ? m_source->reading(project, address) : Reading();
 }
 
 bool LiveWatch::write(const std::string &project,

@@ -12,6 +12,20 @@
 
 namespace ac {
 
+// What a tree or a trend may show for an address.
+struct Reading
+{
+    enum Status {
+        Current, // the device memory holds what the device answered lately
+        Stale,   // what the device answered last, but not lately: never to pass for current
+        Missing, // nothing the device answered; shown stands in the value's place
+    };
+    Status status = Current;
+    QString shown;
+    // When the device last answered for the address, in ms since the epoch; 0 for never.
+    qint64 readAt = 0;
+};
+
 // Where the values that variable trees show come from. Trees say which
 // addresses they read now (the loaded rows on screen); a controller link that
 // talks to a real device reads just those into the project's device memory,
@@ -22,10 +36,9 @@ class LiveSource
 public:
     virtual ~LiveSource();
 
-    // Whether the device memory at the address holds what the device answered;
-    // else *shown is what stands in the value's place (empty for nothing).
-    virtual bool
-    isRead(const std::string &project, const HeapAddress &address, QString *shown) const = 0;
+    // Whether the device memory at the address holds what the device answered,
+    // and how lately.
+    virtual Reading reading(const std::string &project, const HeapAddress &address) const = 0;
     // Writes a value (bytes as the device memory holds them). done runs once,
     // perhaps later, with an empty text or the reason the device refused.
     virtual void write(const std::string &project,
@@ -52,7 +65,7 @@ public:
     void setSource(LiveSource *source);
     LiveSource *source() const;
 
-    bool isRead(const std::string &project, const HeapAddress &address, QString *shown) const;
+    Reading reading(const std::string &project, const HeapAddress &address) const;
     // Without a link the value goes into the device memory at once. False
     // when the project has no controller core or the address is not in it.
     bool write(const std::string &project,

@@ -1,4 +1,5 @@
 #include "controllertransfer.h"
+#include "filesaving.h"
 #include "plainmessagebox.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
@@ -9,10 +10,12 @@
 #include "workbenchmenus.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <QLocale>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -31,16 +34,37 @@ QString defaultPluginPath()
         .absoluteFilePath(QStringLiteral("../plugins/libwatchlist.so"));
 }
 
+// The image in the format its file name asks for (PNG without a suffix); on
+// failure empty, with the reason.
+QByteArray encodeImage(const QImage &image, const QString &path, QString *reason)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, suffix.isEmpty() ? QByteArray("png") : suffix.toLatin1());
+    if (!writer.write(image)) {
+        *reason = writer.errorString();
+        return QByteArray();
+    }
+    return bytes;
+}
+
 // Renders the main window once everything has settled, for machines without a display.
 void saveScreenshot(QMainWindow *window, const QString &path, int delay = 500)
 {
     QTimer::singleShot(delay, window, [window, path] {
         const QString file = QFileInfo(path).absoluteFilePath();
-        if (window->grab().save(file)) {
+        QString reason;
+        const QByteArray image = encodeImage(window->grab().toImage(), file, &reason);
+        if (!image.isEmpty() && FileSaving::write(file, image, &reason)) {
             std::printf("%s\n", qPrintable(QDir::toNativeSeparators(file)));
             QCoreApplication::exit(0);
         } else {
-            std::fprintf(stderr, "Cannot write the screenshot %s\n", qPrintable(file));
+            std::fprintf(stderr,
+                         "Cannot write the screenshot %s: %s\n",
+                         qPrintable(QDir::toNativeSeparators(file)),
+                         qPrintable(reason));
             QCoreApplication::exit(1);
         }
     });
@@ -50,6 +74,9 @@ void saveScreenshot(QMainWindow *window, const QString &path, int delay = 500)
 
 int main(int argc, char *argv[])
 {
+    // Before anything writes a file, Qt's settings included: a file-size limit
+    // must fail a save, not end the workbench with unsaved projects open.
+    FileSaving::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("WatchList"));
     QApplication::setApplicationName(QStringLiteral("watchlist-workbench"));

@@ -16,6 +16,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -70,18 +71,23 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
         controller->addAction(tr("&Connect..."), this, &WorkbenchMenus::connectController);
     m_onlineAction = controller->addAction(tr("&Online"));
     m_onlineAction->setCheckable(true);
+    m_onlineAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     ControllerTransfer *transfer = workbench->transfer();
-    connect(m_onlineAction, &QAction::toggled, transfer, [this, transfer](bool online) {
-        if (online && !transfer->isOnline())
-            this->window()->statusBar()->showMessage(
-                tr("Connecting to %1...").arg(transfer->settings().describe()));
+    connect(m_onlineAction, &QAction::toggled, transfer, [transfer](bool online) {
         transfer->setOnline(online);
     });
-    connect(transfer, &Transfer::onlineState, this, [this, transfer](bool online) {
+    connect(transfer, &Transfer::onlineState, this, [this](bool online) {
         const QSignalBlocker blocker(m_onlineAction);
         m_onlineAction->setChecked(online);
-        this->window()->statusBar()->showMessage(
-            online ? tr("Online with %1").arg(transfer->settings().describe()) : tr("Offline"));
+    });
+    // Always in view: a message in the status bar goes as soon as a menu opens.
+    auto connection = new QLabel(transfer->stateText(), window);
+    connection->setObjectName(QStringLiteral("connectionState"));
+    connection->setToolTip(transfer->stateText());
+    window->statusBar()->addPermanentWidget(connection);
+    connect(transfer, &ControllerTransfer::stateTextChanged, connection, [connection](const QString &text) {
+        connection->setText(text);
+        connection->setToolTip(text);
     });
     connect(transfer, &ControllerTransfer::connectionFailed, this, [this](const QString &message) {
         {

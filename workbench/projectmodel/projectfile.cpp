@@ -1,5 +1,6 @@
 #include "projectfile.h"
 
+#include "filesaving.h"
 #include "projectmodel.h"
 #include "softcomponentmodel.h"
 #include "watchlistmodel.h"
@@ -14,7 +15,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cmath>
 #include <vector>
@@ -391,12 +391,11 @@ QByteArray fingerprint(const ProjectModel &project)
 
 bool save(const ProjectModel &project, const QString &filePath, QString *error)
 {
-    const QByteArray bytes = serialize(project);
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    QString reason;
+    if (!FileSaving::write(filePath, serialize(project), &reason)) {
         if (error) {
             *error = tr("The project file \"%1\" cannot be written: %2.")
-                         .arg(QDir::toNativeSeparators(filePath), file.errorString());
+                         .arg(QDir::toNativeSeparators(filePath), reason);
         }
         return false;
     }

@@ -28,8 +28,9 @@ QByteArray serialize(const ProjectModel &project);
 // serialize() and keeps nothing of the project's size.
 QByteArray fingerprint(const ProjectModel &project);
 
-// Writes the project atomically (QSaveFile): the file holds either the old
-// or the new content, never half of one.
+// Writes the project atomically (FileSaving::write): the file holds either the
+// old or the new content, never half of one. A failure names the file and the
+// system's reason ("No space left on device", "File too large").
 bool save(const ProjectModel &project, const QString &filePath, QString *error);
 
 } // namespace ProjectFile

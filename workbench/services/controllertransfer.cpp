@@ -9,6 +9,7 @@ ControllerTransfer::ControllerTransfer(QObject *parent)
     , m_simulation(new SimulatedController(this))
 {
     setObjectName(QStringLiteral("zentrel.Transfer"));
+    m_announced = stateText();
     connect(
         m_simulation, &SimulatedController::memoryChanged, this, &ControllerTransfer::refreshed);
 }
@@ -34,6 +35,33 @@ void ControllerTransfer::setState(bool online)
         return;
     m_online = online;
     emit onlineState(online);
+    announce();
+}
+
+void ControllerTransfer::announce()
+{
+    const QString text = stateText();
+    if (text == m_announced)
+        return;
+    m_announced = text;
+    emit stateTextChanged(text);
+}
+
+QString ControllerTransfer::stateText() const
+{
+    const QString device = m_settings.describe();
+    if (!m_link)
+        return m_online ? tr("Online with %1").arg(device) : tr("Offline");
+    switch (m_link->state()) {
+    case ModbusTcpLink::Connected:
+        return tr("Online with %1").arg(device);
+    case ModbusTcpLink::Reconnecting:
+        return tr("Reconnecting… %1").arg(m_link->reason());
+    case ModbusTcpLink::Connecting:
+    case ModbusTcpLink::Unconnected:
+        break;
+    }
+    return tr("Connecting to %1…").arg(device);
 }
 
 bool ControllerTransfer::setOnline(bool online)
@@ -42,6 +70,7 @@ bool ControllerTransfer::setOnline(bool online)
         m_simulation->stop();
         dropLink();
         setState(false);
+        announce();
         return true;
     }
     if (m_online || m_link)
@@ -57,12 +86,15 @@ bool ControllerTransfer::setOnline(bool online)
         setState(true);
     });
     connect(m_link, &ModbusTcpLink::refreshed, this, &ControllerTransfer::refreshed);
+    connect(m_link, &ModbusTcpLink::stateChanged, this, &ControllerTransfer::announce);
     connect(m_link, &ModbusTcpLink::failed, this, [this](const QString &message) {
         dropLink();
         setState(false);
+        announce();
         emit connectionFailed(message);
     });
     m_link->connectToDevice();
+    announce();
     return true;
 }
 

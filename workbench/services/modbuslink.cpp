@@ -2,11 +2,13 @@
 
 #include "projectmodel.h"
 
-#include <QModbusReply>
-#include <QModbusTcpClient>
+#include "modbuschannel.h"
+
+#include <QDateTime>
+#include <QtEndian>
 
 #include <algorithm>
-#include <memory>
+#include <limits>
 
 namespace {
 
@@ -20,21 +22,54 @@ bool isBitTable(Table table)
            table == DeviceCatalog::ModbusArea::DiscreteInputs;
 }
 
-} // namespace
+int connectTimeout(const ControllerSettings &settings)
+{
+    return std::max(3000, settings.responseTimeout);
+}
 
-QModbusDataUnit::RegisterType modbusRegisterType(DeviceCatalog::ModbusArea::Table table)
+quint8 readFunction(Table table)
 {
     switch (table) {
     case DeviceCatalog::ModbusArea::Coils:
-        return QModbusDataUnit::Coils;
+        return 1;
     case DeviceCatalog::ModbusArea::DiscreteInputs:
-        return QModbusDataUnit::DiscreteInputs;
-    case DeviceCatalog::ModbusArea::InputRegisters:
-        return QModbusDataUnit::InputRegisters;
+        return 2;
     case DeviceCatalog::ModbusArea::HoldingRegisters:
+        return 3;
+    case DeviceCatalog::ModbusArea::InputRegisters:
         break;
     }
-    return QModbusDataUnit::HoldingRegisters;
+    return 4;
+}
+
+// The request that writes the values (0 or 1 for coils) from the block's start.
+std::pair<quint8, QByteArray> writeRequest(const ModbusBlock &block,
+                                           const std::vector<quint16> &values)
+{
+    const bool bits = block.table == DeviceCatalog::ModbusArea::Coils;
+    const auto word = [](quint16 value) {
+        QByteArray bytes(2, Qt::Uninitialized);
+        qToBigEndian(value, bytes.data());
+        return bytes;
+    };
+    QByteArray data = word(quint16(block.start));
+    if (values.size() == 1) {
+        data += word(bits ? (values[0] ? 0xFF00 : 0x0000) : values[0]);
+        return {bits ? 5 : 6, data};
+    }
+    data += word(quint16(values.size()));
+    if (bits) {
+        QByteArray packed(int(values.size() + 7) / 8, 0);
+        for (size_t i = 0; i < values.size(); ++i)
+            if (values[i])
+                packed[int(i / 8)] = char(packed[int(i / 8)] | (1 << (i % 8)));
+        data += char(packed.size());
+        return {15, data + packed};
+    }
+    data += char(values.size() * 2);
+    for (quint16 value : values)
+        data += word(value);
+    return {16, data};
 }
 
 ac::HeapAddress registerAt(uint32_t area, uint64_t index)
@@ -58,27 +93,7 @@ ac::HeapAddress bitAt(uint32_t area, uint64_t index)
     return address;
 }
 
-QString exceptionName(int code)
-{
-    switch (code) {
-    case 1:
-        return ModbusTcpLink::tr("illegal function");
-    case 2:
-        return ModbusTcpLink::tr("illegal data address");
-    case 3:
-        return ModbusTcpLink::tr("illegal data value");
-    case 4:
-        return ModbusTcpLink::tr("server device failure");
-    case 6:
-        return ModbusTcpLink::tr("server device busy");
-    case 10:
-        return ModbusTcpLink::tr("gateway path unavailable");
-    case 11:
-        return ModbusTcpLink::tr("gateway target failed to respond");
-    default:
-        return ModbusTcpLink::tr("code %1").arg(code);
-    }
-}
+} // namespace
 
 ModbusLayout::ModbusLayout(const ac::DeviceMemory &memory, const DeviceCatalog::ModbusMap &map)
     : m_areas(memory.japanMemLayout())
@@ -184,43 +199,23 @@ ModbusTcpLink::ModbusTcpLink(const ControllerSettings &settings,
     , m_settings(settings)
     , m_project(project)
     , m_projectKey(project.toStdString())
-    , m_client(new QModbusTcpClient(this))
+    , m_channel(new ModbusChannel(this))
 {
+    m_channel->setUnitId(settings.unitId);
+    m_channel->setTimeout(settings.responseTimeout);
+    connect(m_channel, &ModbusChannel::opened, this, &ModbusTcpLink::opened);
+    connect(m_channel, &ModbusChannel::closed, this, &ModbusTcpLink::closed);
     m_pollTimer.setSingleShot(true);
     m_pollTimer.setInterval(settings.pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &ModbusTcpLink::refresh);
-    m_connectTimer.setSingleShot(true);
-    m_connectTimer.setInterval(std::max(3000, settings.responseTimeout));
-    connect(&m_connectTimer, &QTimer::timeout, this, [this] {
-        m_lastError = tr("no answer within %1 ms").arg(m_connectTimer.interval());
-        m_client->disconnectDevice();
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, [this] {
+        m_channel->open(m_settings.host, quint16(m_settings.port), connectTimeout(m_settings));
     });
-    connect(m_client, &QModbusDevice::errorOccurred, this, [this](QModbusDevice::Error error) {
-        if (error == QModbusDevice::ConnectionError || m_lastError.isEmpty())
-            m_lastError = m_client->errorString();
-    });
-    connect(m_client, &QModbusDevice::stateChanged, this, [this](QModbusDevice::State state) {
-        if (m_closing)
-            return;
-        if (state == QModbusDevice::ConnectedState) {
-            m_connectTimer.stop();
-            m_connected = true;
-            m_lastError.clear();
-            emit connected();
-            refresh();
-        } else if (state == QModbusDevice::UnconnectedState) {
-            const bool wasConnected = m_connected;
-            m_connected = false;
-            // Qt reports the socket's error just after this state change.
-            QTimer::singleShot(0, this, [this, wasConnected] {
-                if (m_closing)
-                    return;
-                const QString why = m_lastError.isEmpty() ? m_client->errorString() : m_lastError;
-                fail(wasConnected
-                         ? tr("The connection to %1 was lost: %2").arg(m_settings.describe(), why)
-                         : tr("Cannot connect to %1: %2").arg(m_settings.describe(), why));
-            });
-        }
+    m_staleTimer.setSingleShot(true);
+    m_staleTimer.setInterval(staleAfter() + 10);
+    connect(&m_staleTimer, &QTimer::timeout, this, [this] {
+        emit ac::LiveWatch::instance()->valuesArrived(m_project);
     });
 }
 
@@ -228,16 +223,22 @@ ModbusTcpLink::~ModbusTcpLink()
 {
     if (ac::LiveWatch::instance()->source() == this)
         ac::LiveWatch::instance()->setSource(nullptr);
-    m_closing = true;
-    m_client->disconnectDevice();
+    m_state = Unconnected;
+    m_channel->close();
+}
+
+void ModbusTcpLink::setState(State state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
 }
 
 void ModbusTcpLink::connectToDevice()
 {
-    if (m_client->state() != QModbusDevice::UnconnectedState)
+    if (m_state != Unconnected)
         return;
-    m_closing = false;
-    m_lastError.clear();
     QString problem;
     {
         const OpenProject model(m_project);
@@ -247,8 +248,10 @@ void ModbusTcpLink::connectToDevice()
             problem = tr("the project %1 is not open.").arg(m_project);
         } else if (DeviceCatalog::modbusMap(model->deviceName(), &map, &problem)) {
             m_layout = ModbusLayout(*core->deviceMemory(), map);
-            for (std::vector<uint8_t> &state : m_state)
+            for (std::vector<uint8_t> &state : m_unitState)
                 state.assign(size_t(lastTableAddress) + 1, NotRead);
+            for (std::vector<qint64> &readAt : m_readAt)
+                readAt.assign(size_t(lastTableAddress) + 1, 0);
             m_problems.clear();
         }
     }
@@ -259,44 +262,73 @@ void ModbusTcpLink::connectToDevice()
         });
         return;
     }
-    m_client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, m_settings.host);
-    m_client->setConnectionParameter(QModbusDevice::NetworkPortParameter, m_settings.port);
-    m_client->setTimeout(m_settings.responseTimeout);
-    m_client->setNumberOfRetries(0);
-    if (!m_client->connectDevice()) {
-        const QString why = m_client->errorString();
-        QTimer::singleShot(0, this, [this, why] {
-            fail(tr("Cannot connect to %1: %2").arg(m_settings.describe(), why));
-        });
-        return;
-    }
-    m_connectTimer.start();
+    m_backoff = 0;
+    setState(Connecting);
+    m_channel->open(m_settings.host, quint16(m_settings.port), connectTimeout(m_settings));
 }
 
 void ModbusTcpLink::disconnectFromDevice()
 {
-    m_closing = true;
-    m_connected = false;
     m_pollTimer.stop();
-    m_connectTimer.stop();
+    m_retryTimer.stop();
+    m_staleTimer.stop();
     if (ac::LiveWatch::instance()->source() == this)
         ac::LiveWatch::instance()->setSource(nullptr);
-    m_client->disconnectDevice();
+    setState(Unconnected);
+    m_channel->close();
 }
 
 void ModbusTcpLink::fail(const QString &message)
 {
-    m_connected = false;
-    m_connectTimer.stop();
     m_pollTimer.stop();
+    m_retryTimer.stop();
+    m_staleTimer.stop();
     if (ac::LiveWatch::instance()->source() == this)
         ac::LiveWatch::instance()->setSource(nullptr);
+    setState(Unconnected);
     emit failed(message);
 }
 
-bool ModbusTcpLink::isConnected() const
+void ModbusTcpLink::opened()
 {
-    return m_connected;
+    const bool first = m_state == Connecting;
+    m_reason.clear();
+    setState(Connected);
+    if (first)
+        emit connected();
+    refresh();
+}
+
+void ModbusTcpLink::closed(const QString &why)
+{
+    switch (m_state) {
+    case Unconnected:
+        return;
+    case Connecting:
+        // A first connection that fails is most likely a wrong address: say
+        // so at once rather than trying it for ever.
+        fail(tr("Cannot connect to %1: %2").arg(m_settings.describe(), why));
+        return;
+    case Connected:
+        m_reason = tr("The connection to %1 was lost: %2").arg(m_settings.describe(), why);
+        break;
+    case Reconnecting:
+        m_reason = tr("Cannot connect to %1: %2").arg(m_settings.describe(), why);
+        break;
+    }
+    m_pollTimer.stop();
+    m_staleTimer.stop();
+    // 1 s, 2 s, 4 s ... 30 s: a device that is rebooting is back soon, one
+    // that is gone is not hammered.
+    m_backoff = m_backoff == 0 ? 1000 : std::min(30000, m_backoff * 2);
+    m_retryTimer.start(m_backoff);
+    if (m_state == Reconnecting) {
+        emit stateChanged(m_state); // a new reason
+    } else {
+        setState(Reconnecting);
+        // What the trees show goes stale now, not once it has aged.
+        emit ac::LiveWatch::instance()->valuesArrived(m_project);
+    }
 }
 
 QString ModbusTcpLink::project() const
@@ -314,9 +346,14 @@ int ModbusTcpLink::refreshCount() const
     return m_refreshes;
 }
 
+int ModbusTcpLink::staleAfter() const
+{
+    return std::max(3 * m_settings.pollInterval, m_settings.responseTimeout);
+}
+
 void ModbusTcpLink::refresh()
 {
-    if (!m_connected || m_pending > 0)
+    if (m_state != Connected || m_pending > 0)
         return;
     m_pollTimer.stop();
     const std::vector<ModbusBlock> blocks =
@@ -339,10 +376,12 @@ void ModbusTcpLink::refreshDone()
 {
     m_lastRequests = m_sent;
     ++m_refreshes;
-    if (!m_connected)
+    if (m_state != Connected)
         return;
-    if (m_sent > 0)
+    if (m_sent > 0) {
         emit ac::LiveWatch::instance()->valuesArrived(m_project);
+        m_staleTimer.start();
+    }
     emit refreshed();
     // Counted from the end of this refresh: a device slower than the interval
     // is asked again only once it has answered.
@@ -351,73 +390,49 @@ void ModbusTcpLink::refreshDone()
 
 void ModbusTcpLink::send(const ModbusBlock &block, std::function<void()> finished)
 {
-    const QModbusDataUnit unit(modbusRegisterType(block.table), block.start, quint16(block.count));
-    QModbusReply *reply = m_client->sendReadRequest(unit, m_settings.unitId);
-    if (!reply) {
-        mark(block, problem(m_client->errorString()));
-        finished();
-        return;
-    }
-    if (reply->isFinished()) {
-        take(block, reply);
-        delete reply;
-        finished();
-        return;
-    }
-    // Qt's client stops a reply's timer once the frame's header has come; when
-    // the rest never does, it waits for ever and reads the frames after it out
-    // of step. The link keeps a deadline of its own past Qt's, and a request
-    // still open then means the stream can no longer be trusted.
-    const auto open = std::make_shared<bool>(true);
-    auto deadline = new QTimer(reply);
-    deadline->setSingleShot(true);
-    connect(reply, &QModbusReply::finished, this, [this, block, reply, finished, open] {
-        if (!*open)
-            return;
-        *open = false;
-        take(block, reply);
-        reply->deleteLater();
-        finished();
-    });
-    connect(deadline, &QTimer::timeout, this, [this, block, reply, finished, open] {
-        if (!*open)
-            return;
-        *open = false;
-        reply->deleteLater();
-        mark(block, problem(tr("no answer within %1 ms").arg(m_settings.responseTimeout)));
-        finished();
-        if (!m_connected)
-            return;
-        m_lastError = tr("an answer stopped part way, so the answers after it could not be "
-                         "told apart");
-        m_client->disconnectDevice();
-    });
-    deadline->start(m_settings.responseTimeout + std::max(250, m_settings.responseTimeout / 4));
+    QByteArray request(4, Qt::Uninitialized);
+    auto *data = reinterpret_cast<uchar *>(request.data());
+    qToBigEndian<quint16>(quint16(block.start), data);
+    qToBigEndian<quint16>(quint16(block.count), data + 2);
+    m_channel->send(readFunction(block.table), request,
+                    [this, block, finished](const ModbusAnswer &answer) {
+                        take(block, answer);
+                        finished();
+                    });
 }
 
-void ModbusTcpLink::take(const ModbusBlock &block, QModbusReply *reply)
+void ModbusTcpLink::take(const ModbusBlock &block, const ModbusAnswer &answer)
 {
-    if (!m_connected)
+    switch (answer.outcome) {
+    case ModbusAnswer::Lost:
+        // The values read so far stay, stale until the connection is back.
         return;
-    if (reply->error() != QModbusDevice::NoError) {
-        mark(block, problem(replyError(reply)));
-        if (block.bridged && reply->error() == QModbusDevice::ProtocolError)
+    case ModbusAnswer::Exception:
+        mark(block, problem(answer.error));
+        if (block.bridged)
             m_unbridged.push_back(block);
         return;
-    }
-    // Qt's client takes any well-formed frame as the answer: coils for a read
-    // of registers, or more registers than asked, would show as the values.
-    if (const QString mismatch = answerMismatch(block, reply); !mismatch.isEmpty()) {
-        mark(block, problem(mismatch));
+    case ModbusAnswer::Mismatch:
+    case ModbusAnswer::Timeout:
+        mark(block, problem(answer.error));
         return;
+    case ModbusAnswer::Answered:
+        break;
     }
+    m_backoff = 0;
     SafeAccore core(m_projectKey, false);
     ac::DeviceMemory *memory = core ? core->deviceMemory() : nullptr;
     if (!memory)
         return;
-    const QModbusDataUnit result = reply->result();
-    const int first = result.startAddress();
-    const int last = first + int(result.valueCount()) - 1;
+    const QByteArray &data = answer.data; // the byte count, then the values
+    const auto valueAt = [&](int i) -> quint16 {
+        if (isBitTable(block.table))
+            return (quint8(data.at(1 + i / 8)) >> (i % 8)) & 1;
+        return qFromBigEndian<quint16>(reinterpret_cast<const uchar *>(data.constData()) + 1 +
+                                       2 * i);
+    };
+    const int first = block.start;
+    const int last = first + block.count - 1;
     // Several areas may share a table (Y and M in the coils): each takes its part.
     for (uint32_t area = 0; area < m_layout.areaCount(); ++area) {
         const DeviceCatalog::ModbusArea *at = m_layout.place(area);
@@ -426,21 +441,24 @@ void ModbusTcpLink::take(const ModbusBlock &block, QModbusReply *reply)
         const int from = std::max(first, int(at->offset));
         const int to = int(std::min<uint64_t>(last, at->offset + m_layout.units(area) - 1));
         for (int unit = from; unit <= to; ++unit) {
-            const quint16 value = result.value(unit - first);
+            const quint16 value = valueAt(unit - first);
             const uint64_t index = uint64_t(unit - at->offset);
             if (isBitTable(block.table)) {
-                memory->write(bitAt(area, index), {uint8_t(value ? 1 : 0)});
+                memory->write(bitAt(area, index), {uint8_t(value)});
             } else {
                 memory->write(registerAt(area, index), {uint8_t(value), uint8_t(value >> 8)});
             }
         }
     }
-    mark(ModbusBlock{block.table, first, last - first + 1}, Read);
+    mark(block, Read);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    std::vector<qint64> &readAt = m_readAt[block.table];
+    std::fill(readAt.begin() + block.start, readAt.begin() + block.start + block.count, now);
 }
 
 void ModbusTcpLink::mark(const ModbusBlock &block, uint8_t state)
 {
-    std::vector<uint8_t> &states = m_state[block.table];
+    std::vector<uint8_t> &states = m_unitState[block.table];
     for (int unit = block.start; unit < block.start + block.count && unit < int(states.size());
          ++unit)
         states[size_t(unit)] = state;
@@ -460,73 +478,31 @@ uint8_t ModbusTcpLink::problem(const QString &text)
     return uint8_t(FirstProblem + index);
 }
 
-QString ModbusTcpLink::answerMismatch(const ModbusBlock &block, QModbusReply *reply) const
+ac::Reading ModbusTcpLink::reading(const std::string &project,
+                                   const ac::HeapAddress &address) const
 {
-    int asked = 0;
-    switch (modbusRegisterType(block.table)) {
-    case QModbusDataUnit::Coils:
-        asked = 1;
-        break;
-    case QModbusDataUnit::DiscreteInputs:
-        asked = 2;
-        break;
-    case QModbusDataUnit::HoldingRegisters:
-        asked = 3;
-        break;
-    default:
-        asked = 4;
-        break;
-    }
-    const QModbusResponse answer = reply->rawResult();
-    const int function = int(answer.functionCode());
-    if (function != asked)
-        return tr("the device answered function %1 to a read of function %2")
-            .arg(function)
-            .arg(asked);
-    const QByteArray data = answer.data();
-    const int bytes = isBitTable(block.table) ? (block.count + 7) / 8 : block.count * 2;
-    const int answered = data.isEmpty() ? 0 : quint8(data.at(0));
-    if (answered != bytes || data.size() != bytes + 1)
-        return tr("the device answered %1 bytes where %2 were asked for").arg(answered).arg(bytes);
-    return QString();
-}
-
-QString ModbusTcpLink::replyError(QModbusReply *reply) const
-{
-    switch (reply->error()) {
-    case QModbusDevice::ProtocolError: {
-        // Not QModbusPdu::exceptionCode(): Qt keeps the answer's function code
-        // sign-extended in an enum, which reading as one is undefined.
-        const QByteArray answer = reply->rawResult().data();
-        const int code = answer.isEmpty() ? 0 : quint8(answer.at(0));
-        return tr("Modbus exception %1 (%2)").arg(code).arg(exceptionName(code));
-    }
-    case QModbusDevice::TimeoutError:
-        return tr("no answer within %1 ms").arg(m_settings.responseTimeout);
-    default:
-        return reply->errorString();
-    }
-}
-
-bool ModbusTcpLink::isRead(const std::string &project,
-                           const ac::HeapAddress &address,
-                           QString *shown) const
-{
-    if (shown)
-        shown->clear();
+    ac::Reading reading;
+    reading.status = ac::Reading::Missing;
     ModbusBlock block{};
-    if (!m_connected || project != m_projectKey || !m_layout.range(address, &block))
-        return false;
-    const std::vector<uint8_t> &states = m_state[block.table];
+    if (m_state == Unconnected || m_state == Connecting || project != m_projectKey ||
+        !m_layout.range(address, &block))
+        return reading;
+    const std::vector<uint8_t> &states = m_unitState[block.table];
+    const std::vector<qint64> &readAt = m_readAt[block.table];
+    qint64 oldest = std::numeric_limits<qint64>::max();
     for (int unit = block.start; unit < block.start + block.count; ++unit) {
         const uint8_t state = states[size_t(unit)];
-        if (state == Read)
-            continue;
-        if (state >= FirstProblem && shown)
-            *shown = m_problems.value(state - FirstProblem);
-        return false;
+        if (state >= FirstProblem)
+            reading.shown = m_problems.value(state - FirstProblem);
+        if (state != Read)
+            return reading;
+        oldest = std::min(oldest, readAt[size_t(unit)]);
     }
-    return true;
+    reading.readAt = oldest;
+    const bool recent = QDateTime::currentMSecsSinceEpoch() - oldest <= staleAfter();
+    reading.status =
+        m_state == Connected && recent ? ac::Reading::Current : ac::Reading::Stale;
+    return reading;
 }
 
 void ModbusTcpLink::write(const std::string &project,
@@ -535,7 +511,11 @@ void ModbusTcpLink::write(const std::string &project,
                           std::function<void(const QString &error)> done)
 {
     ModbusBlock block{};
-    if (!m_connected || project != m_projectKey) {
+    if (m_state == Reconnecting && project == m_projectKey) {
+        done(tr("the connection to %1 is being restored.").arg(m_settings.describe()));
+        return;
+    }
+    if (m_state != Connected || project != m_projectKey) {
         done(tr("%1 is not online.").arg(m_settings.describe()));
         return;
     }
@@ -571,25 +551,18 @@ void ModbusTcpLink::write(const std::string &project,
         done(tr("the value does not fit the address."));
         return;
     }
-    QVector<quint16> values;
+    std::vector<quint16> values;
     std::vector<uint8_t> now;
     for (int i = 0; i < block.count; ++i) {
         memory->read(unitAt(block.start + i), &now);
-        values.append(bits ? quint16(now.at(0)) : quint16(now.at(0) | (now.at(1) << 8)));
+        values.push_back(bits ? quint16(now.at(0)) : quint16(now.at(0) | (now.at(1) << 8)));
         memory->write(unitAt(block.start + i), before[size_t(i)]);
     }
 
-    const QModbusDataUnit unit(modbusRegisterType(block.table), block.start, values);
-    QModbusReply *reply = m_client->sendWriteRequest(unit, m_settings.unitId);
-    if (!reply) {
-        done(m_client->errorString());
-        return;
-    }
-    const auto answered = [this, block, reply, done] {
-        const QString error =
-            reply->error() == QModbusDevice::NoError ? QString() : replyError(reply);
-        reply->deleteLater();
-        if (!m_connected) {
+    const auto [function, request] = writeRequest(block, values);
+    m_channel->send(function, request, [this, block, done](const ModbusAnswer &answer) {
+        const QString error = answer.outcome == ModbusAnswer::Answered ? QString() : answer.error;
+        if (m_state != Connected) {
             done(error.isEmpty() ? tr("the connection was lost.") : error);
             return;
         }
@@ -598,9 +571,5 @@ void ModbusTcpLink::write(const std::string &project,
             emit ac::LiveWatch::instance()->valuesArrived(m_project);
             done(error);
         });
-    };
-    if (reply->isFinished())
-        answered();
-    else
-        connect(reply, &QModbusReply::finished, this, answered);
+    });
 }

@@ -4,9 +4,7 @@
 #include "devicecatalog.h"
 #include "livewatch.h"
 
-#include <QModbusDataUnit>
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
@@ -14,8 +12,8 @@
 #include <string>
 #include <vector>
 
-class QModbusReply;
-class QModbusTcpClient;
+class ModbusChannel;
+struct ModbusAnswer;
 
 // One block read of a refresh: count bits or registers of a table from start.
 struct ModbusBlock
@@ -25,8 +23,6 @@ struct ModbusBlock
     int count;
     bool bridged = false; // covers addresses nobody watches between watched ones
 };
-
-QModbusDataUnit::RegisterType modbusRegisterType(DeviceCatalog::ModbusArea::Table table);
 
 // A device memory's areas as they lie in the Modbus tables.
 class ModbusLayout
@@ -61,11 +57,17 @@ private:
 // A project's controller reached over Modbus TCP. Each refresh reads what the
 // variable trees on screen watch into the project's device memory, and the
 // next starts a poll interval after it has finished, so a slow device never
-// builds a backlog. Everything runs on the GUI thread without blocking it.
+// builds a backlog. A connection that is lost once it stood is tried again,
+// after 1 s, 2 s, 4 s ... at most 30 s apart, until the link is told to stop;
+// meanwhile every value it read shows as stale. Everything runs on the GUI
+// thread without blocking it.
 class ModbusTcpLink : public QObject, public ac::LiveSource
 {
     Q_OBJECT
 public:
+    enum State { Unconnected, Connecting, Connected, Reconnecting };
+    Q_ENUM(State)
+
     ModbusTcpLink(const ControllerSettings &settings,
                   const QString &project,
                   QObject *parent = nullptr);
@@ -74,17 +76,20 @@ public:
     // Emits connected() or failed().
     void connectToDevice();
     void disconnectFromDevice();
-    bool isConnected() const;
+    State state() const { return m_state; }
+    bool isConnected() const { return m_state == Connected; }
+    // While reconnecting: why the connection went, or why the last attempt failed.
+    QString reason() const { return m_reason; }
     // Starts a refresh now unless one is running (the poll timer does the same).
     void refresh();
     QString project() const;
     // Requests the last finished refresh sent, and how many refreshes finished.
     int lastRefreshRequests() const;
     int refreshCount() const;
+    // How long a value counts as current once the device has answered for it.
+    int staleAfter() const;
 
-    bool isRead(const std::string &project,
-                const ac::HeapAddress &address,
-                QString *shown) const override;
+    ac::Reading reading(const std::string &project, const ac::HeapAddress &address) const override;
     void write(const std::string &project,
                const ac::HeapAddress &address,
                const std::vector<uint8_t> &bytes,
@@ -92,22 +97,22 @@ public:
 
 signals:
     void connected();
-    // The connection was refused or lost; the link is unconnected now.
+    // The first connection was refused; the link is unconnected now.
     void failed(const QString &message);
+    void stateChanged(ModbusTcpLink::State state);
     void refreshed();
 
 private:
     enum : uint8_t { NotRead = 0, Read = 1, FirstProblem = 2 };
 
+    void setState(State state);
     void fail(const QString &message);
+    void opened();
+    void closed(const QString &why);
     void send(const ModbusBlock &block, std::function<void()> finished);
-    void take(const ModbusBlock &block, QModbusReply *reply);
+    void take(const ModbusBlock &block, const ModbusAnswer &answer);
     void mark(const ModbusBlock &block, uint8_t state);
     uint8_t problem(const QString &text);
-    QString replyError(QModbusReply *reply) const;
-    // Why an answer is no answer to a read of the block (another function,
-    // another number of bytes than asked for); empty when it is.
-    QString answerMismatch(const ModbusBlock &block, QModbusReply *reply) const;
     void refreshDone();
 
     ControllerSettings m_settings;
@@ -115,19 +120,23 @@ private:
     // As the controller core and the trees name it; asked for every row on screen.
     std::string m_projectKey;
     ModbusLayout m_layout;
-    QModbusTcpClient *m_client;
+    ModbusChannel *m_channel;
     QTimer m_pollTimer;
-    QTimer m_connectTimer;
-    bool m_connected = false;
-    bool m_closing = false;
+    QTimer m_retryTimer;
+    // Tells the trees when values age past current without a refresh to say so.
+    QTimer m_staleTimer;
+    State m_state = Unconnected;
+    QString m_reason;
+    int m_backoff = 0; // ms before the last attempt to reconnect; 0 once answered
     int m_pending = 0;
     int m_sent = 0;
     int m_lastRequests = 0;
     int m_refreshes = 0;
-    QString m_lastError;
     // Per table and address: not read yet, read, or the problem the device
-    // answered (an index into m_problems, offset by FirstProblem).
-    std::array<std::vector<uint8_t>, 4> m_state;
+    // answered (an index into m_problems, offset by FirstProblem), and when
+    // the device last answered for it (ms since the epoch).
+    std::array<std::vector<uint8_t>, 4> m_unitState;
+    std::array<std::vector<qint64>, 4> m_readAt;
     QStringList m_problems;
     // Bridged blocks the device refused: their addresses are read range by
     // range from then on, so one refused address does not blank its neighbours.

@@ -1,6 +1,7 @@
 #include "trendwindow.h"
 
 #include "controllertransfer.h"
+#include "filesaving.h"
 #include "livewatch.h"
 #include "plainmessagebox.h"
 #include "simulatedcontroller.h"
@@ -8,6 +9,7 @@
 #include "vartreeitem.h"
 #include "vartreewidget.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -15,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QSaveFile>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
@@ -55,12 +56,13 @@ QByteArray csvField(const QString &text)
     return field;
 }
 
-bool saveFailed(const QSaveFile &file, QString *error)
+bool save(const QString &path, const QByteArray &bytes, QString *error)
 {
-    if (error) {
-        *error = TrendWindow::tr("Cannot write %1: %2")
-                     .arg(QDir::toNativeSeparators(file.fileName()), file.errorString());
-    }
+    QString reason;
+    if (FileSaving::write(path, bytes, &reason))
+        return true;
+    if (error)
+        *error = TrendWindow::tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
     return false;
 }
 
@@ -303,10 +305,10 @@ void TrendWindow::sampleAt(qint64 time)
     const SafeAccore core(project, false);
     const ac::DeviceMemory *memory = core ? core->deviceMemory() : nullptr;
     const ac::LiveWatch *live = ac::LiveWatch::instance();
-    QString shown;
     for (Series &series : m_series) {
         double value = 0;
-        if (memory && live->isRead(project, series.address, &shown) &&
+        // A value the device has not confirmed lately is a gap, as offline.
+        if (memory && live->reading(project, series.address).status == ac::Reading::Current &&
             memory->read(series.address, &m_bytes) &&
             ValueFormat::toNumber(series.type, m_bytes, &value) && std::isfinite(value)) {
             series.buffer.append(m_lastSample, value);
@@ -418,9 +420,6 @@ QString TrendWindow::numberText(const Series &series, double value)
 
 bool TrendWindow::exportCsv(const QString &path, QString *error) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return saveFailed(file, error);
     QByteArray text = "Time";
     for (const Series &series : m_series)
         text += ',' + csvField(series.name);
@@ -450,17 +449,21 @@ bool TrendWindow::exportCsv(const QString &path, QString *error) const
         }
         text += "\r\n";
     }
-    if (file.write(text) != text.size() || !file.commit())
-        return saveFailed(file, error);
-    return true;
+    return save(path, text, error);
 }
 
 bool TrendWindow::exportPng(const QString &path, QString *error) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !m_view->grab().save(&file, "PNG") || !file.commit())
-        return saveFailed(file, error);
-    return true;
+    QByteArray image;
+    QBuffer buffer(&image);
+    buffer.open(QIODevice::WriteOnly);
+    if (!m_view->grab().save(&buffer, "PNG")) {
+        if (error)
+            *error = tr("Cannot write %1: %2")
+                         .arg(QDir::toNativeSeparators(path), tr("the image cannot be encoded."));
+        return false;
+    }
+    return save(path, image, error);
 }
 
 void TrendWindow::exportAs(bool png)

@@ -1,11 +1,12 @@
 #include "watchlistcsv.h"
 
+#include "filesaving.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QTextCodec>
 
 namespace WatchListCsv {
@@ -239,11 +240,10 @@ bool readFile(const QString &filePath, QStringList *names, QString *error)
 
 bool writeFile(const QString &filePath, const QStringList &names, QString *error)
 {
-    const QByteArray bytes = write(names);
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    QString reason;
+    if (!FileSaving::write(filePath, write(names), &reason)) {
         *error = Text::tr("The file \"%1\" cannot be written: %2.")
-                     .arg(QDir::toNativeSeparators(filePath), file.errorString());
+                     .arg(QDir::toNativeSeparators(filePath), reason);
         return false;
     }
     return true;

@@ -27,7 +27,8 @@ bool parse(const QByteArray &bytes, QStringList *names, QString *error);
 // Reads and parses the file, refusing what is not a regular file or larger
 // than maxFileSize; the error names the file. No names is an error too.
 bool readFile(const QString &filePath, QStringList *names, QString *error);
-// Writes the file through QSaveFile, so a failure leaves any old file whole.
+// Writes the file through FileSaving::write, so a failure leaves any old file
+// whole; the error names the file and the system's reason.
 bool writeFile(const QString &filePath, const QStringList &names, QString *error);
 
 } // namespace WatchListCsv

@@ -4,7 +4,9 @@
 #include "vartreewidget.h"
 
 #include <QAbstractItemModel>
+#include <QDateTime>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPalette>
 #include <QTreeWidget>
 
@@ -119,10 +121,43 @@ const QString *VarTreeItem::derivedText(int column) const
     }
 }
 
+void VarTreeItem::setStaleSince(qint64 readAt)
+{
+    if (readAt == m_staleSince)
+        return;
+    m_staleSince = readAt;
+    emitDataChanged();
+}
+
+// Worked out when asked, so the age a tooltip tells is the age at that moment.
+static QString staleToolTip(qint64 readAt)
+{
+    const QDateTime read = QDateTime::fromMSecsSinceEpoch(readAt);
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale;
+    const QString when = read.date() == now.date()
+                             ? locale.toString(read.time(), QStringLiteral("HH:mm:ss.zzz"))
+                             : locale.toString(read, QLocale::ShortFormat);
+    const qint64 seconds = std::max<qint64>(0, read.msecsTo(now)) / 1000;
+    const QString age =
+        seconds < 60 ? VarTreeWidget::tr("%L1 s").arg(seconds)
+        : seconds < 3600
+            ? VarTreeWidget::tr("%L1 min %L2 s").arg(seconds / 60).arg(seconds % 60)
+            : VarTreeWidget::tr("%L1 h %L2 min").arg(seconds / 3600).arg(seconds / 60 % 60);
+    return VarTreeWidget::tr("Not current: the device last confirmed this value at %1, %2 ago.")
+        .arg(when, age);
+}
+
 QVariant VarTreeItem::data(int column, int role) const
 {
     if (column == VarTreeWidget::ShowModeColumn && role == Qt::UserRole)
         return m_showMode;
+    if (m_staleSince != 0 && column == VarTreeWidget::ValueColumn) {
+        if (role == Qt::ToolTipRole)
+            return staleToolTip(m_staleSince);
+        if (role == Qt::ForegroundRole)
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    }
     if (m_problem && column == VarTreeWidget::ValueColumn) {
         if (role == Qt::ToolTipRole)
             return m_problem->detail;

@@ -59,6 +59,11 @@ public:
     QString problemDetail() const;
     void setProblem(const QString &problem, const QString &detail);
 
+    // When the device last confirmed a value it has not confirmed lately (ms
+    // since the epoch), shown greyed with its age; 0 for a current value or none.
+    qint64 staleSince() const { return m_staleSince; }
+    void setStaleSince(qint64 readAt);
+
     QVariant data(int column, int role) const override;
     void setData(int column, int role, const QVariant &value) override;
 
@@ -87,6 +92,7 @@ private:
     uint32_t m_valueType = ac::TYPE_NONE;
     // Rarely set: a row that resolves costs one pointer for it.
     std::unique_ptr<Problem> m_problem;
+    qint64 m_staleSince = 0;
     int m_showMode = 10;
     int m_bit = -1;
     bool m_isWord = false;

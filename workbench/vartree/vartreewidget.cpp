@@ -384,12 +384,19 @@ void VarTreeWidget::Private::readValue(VarTreeItem *item, const Pass &pass)
     if (editedValue.isValid() && q->itemFromIndex(editedValue) == item)
         return;
     QString value = item->problem();
-    if (pass.memory && item->valueType() != ac::TYPE_NONE &&
-        ac::LiveWatch::instance()->isRead(pass.name, item->address(), &value) &&
-        pass.memory->read(item->address(), &buffer)) {
-        value = ValueFormat::format(item->valueType(), buffer, item->showMode());
+    qint64 staleSince = 0;
+    if (pass.memory && item->valueType() != ac::TYPE_NONE) {
+        const ac::Reading reading = ac::LiveWatch::instance()->reading(pass.name, item->address());
+        if (reading.status == ac::Reading::Missing) {
+            value = reading.shown;
+        } else if (pass.memory->read(item->address(), &buffer)) {
+            value = ValueFormat::format(item->valueType(), buffer, item->showMode());
+            if (reading.status == ac::Reading::Stale)
+                staleSince = reading.readAt;
+        }
     }
     setTextIfChanged(item, ValueColumn, value);
+    item->setStaleSince(staleSince);
 }
 
 void VarTreeWidget::Private::readVisibleValues(const Pass &pass)
@@ -436,8 +443,13 @@ void VarTreeWidget::Private::clearValues()
     for (int row = 0, rows = q->topLevelItemCount(); row < rows; ++row) {
         QTreeWidgetItem *item = q->topLevelItem(row);
         setTextIfChanged(item, ValueColumn, problemOf(item));
-        for (int bit = 0; bit < item->childCount(); ++bit)
+        if (VarTreeItem *row = VarTreeItem::from(item))
+            row->setStaleSince(0);
+        for (int bit = 0; bit < item->childCount(); ++bit) {
             setTextIfChanged(item->child(bit), ValueColumn, QString());
+            if (VarTreeItem *row = VarTreeItem::from(item->child(bit)))
+                row->setStaleSince(0);
+        }
     }
 }
 
