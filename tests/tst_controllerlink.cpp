@@ -9,7 +9,10 @@
 #include "hostfixture.h"
 #include "modaldriver.h"
 #include "modbuslink.h"
+#include "livewatch.h"
 #include "projectmodel.h"
+#include "trendbuffer.h"
+#include "trendwindow.h"
 #include "vartreewidget.h"
 #include "workbench.h"
 
@@ -117,6 +120,7 @@ private slots:
     void writes();
     void simulatedControllerTakesWrites();
     void connectionFaults();
+    void valuesAge();
     void slowServerBuildsNoBacklog();
     void deviceFaults_data();
     void deviceFaults();
@@ -475,15 +479,50 @@ void tst_ControllerLink::connectionFaults()
     QCOMPARE(failed.count(), 0);
     QCOMPARE(online.count(), 1);
 
+    // The trend draws no line through what is not current.
+    TrendWindow trend(transfer);
+    m_tree->setCurrentItem(m_tree->topLevelItem(0));
+    QCOMPARE(trend.setRows(m_tree.get()), QString());
+    trend.sampleAt(QDateTime::currentMSecsSinceEpoch());
+    QCOMPARE(trend.buffer(0).at(trend.buffer(0).size() - 1).value, 4321.0);
+
     // Going offline while reconnecting stops the attempts.
     QCOMPARE(m_server->command("drop"), QByteArray("ok"));
     QTRY_VERIFY(transfer->stateText().startsWith("Reconnecting…"));
+    QVERIFY(isStale(0));
+    trend.sampleAt(QDateTime::currentMSecsSinceEpoch());
+    QVERIFY(TrendBuffer::isGap(trend.buffer(0).at(trend.buffer(0).size() - 1)));
     transfer->setOnline(false);
     QCOMPARE(transfer->stateText(), QStringLiteral("Offline"));
     QCOMPARE(valueOf(0), QString());
     QCOMPARE(m_server->command("reset"), QByteArray("ok"));
     QTest::qWait(1500);
     QCOMPARE(m_server->command("count"), QByteArray("count 0"));
+}
+
+// A value the link has not read again lately (its rows were off screen) is
+// stale, even while the connection stands.
+void tst_ControllerLink::valuesAge()
+{
+    watch({"D100"});
+    QVERIFY(goOnline(device(m_server->port(), 300, 50)));
+    QTRY_COMPARE(valueOf(0), QStringLiteral("1234"));
+    QVERIFY(!isStale(0));
+    SafeAccore core(project.toStdString(), false);
+    ac::HeapAddress address;
+    QVERIFY(core->deviceMemory()->string2IecAddress("D100", &address, true));
+    const auto status = [&] {
+        return ac::LiveWatch::instance()->reading(project.toStdString(), address).status;
+    };
+    QCOMPARE(status(), ac::Reading::Current);
+    m_tree->hide(); // no longer watched, no longer read
+    QTRY_COMPARE(status(), ac::Reading::Stale);
+    QCOMPARE(m_host->workbench().transfer()->stateText().left(11), QStringLiteral("Online with"));
+    m_server->command("set hr 100 99");
+    m_tree->show();
+    QTRY_COMPARE(valueOf(0), QStringLiteral("99"));
+    QCOMPARE(status(), ac::Reading::Current);
+    QVERIFY(!isStale(0));
 }
 
 void tst_ControllerLink::slowServerBuildsNoBacklog()
@@ -553,15 +592,21 @@ void tst_ControllerLink::deviceFaults()
             seen << valueOf(0);
     });
 
+    QSignalSpy states(transfer, &ControllerTransfer::stateTextChanged);
     QCOMPARE(m_server->command("fault " + fault), QByteArray("ok"));
-    QElapsedTimer clock;
-    clock.start();
     if (shown.isEmpty()) {
+        // The stream is out of step: dropped at once, the values stale meanwhile.
         QTRY_VERIFY_WITH_TIMEOUT(isStale(0), bound);
         QVERIFY2(transfer->stateText().startsWith("Reconnecting…"),
                  qPrintable(transfer->stateText()));
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(valueOf(0).startsWith(shown), bound);
+        // Wrong answers again and again: the connection is taken for broken.
+        QTRY_VERIFY_WITH_TIMEOUT(!states.isEmpty(), bound + 1000);
+        QCOMPARE(states.at(0).at(0).toString(),
+                 QStringLiteral("Reconnecting… The connection to 127.0.0.1:%1 (unit 1) was lost: "
+                                "3 requests in a row went unanswered or were answered wrongly")
+                     .arg(m_server->port()));
         QCOMPARE(m_server->command("fault none"), QByteArray("ok"));
     }
     QVERIFY(transfer->isOnline());
