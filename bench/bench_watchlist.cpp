@@ -831,25 +831,31 @@ bool connectBare(QModbusTcpClient &client, int port)
     return client.state() == QModbusDevice::ConnectedState;
 }
 
-// ms per round of a bare client: every read of a round sent at once, the next
-// round once all have answered; negative on the first failed read.
+// ms per round of a bare client: the reads of a round one after another, as
+// the link sends them (one request open at a time, so that no answer can be
+// taken for another's), the next round once the last has answered; negative
+// on the first failed read.
 double bareRounds(QModbusTcpClient &client, const std::vector<ModbusBlock> &reads, int warmUp,
                   int rounds, QString *error)
 {
     QEventLoop loop;
     QElapsedTimer timer;
     int done = 0;
-    int pending = 0;
+    size_t next = 0;
     double ms = -1;
     const auto failed = [&](const QString &why) {
         if (error->isEmpty())
             *error = why;
         loop.quit();
     };
-    std::function<void()> round;
+    std::function<void()> send;
     const auto answered = [&] {
-        if (--pending > 0 || !error->isEmpty())
+        if (!error->isEmpty())
             return;
+        if (next < reads.size()) {
+            send();
+            return;
+        }
         ++done;
         if (done == warmUp)
             timer.start();
@@ -858,28 +864,28 @@ double bareRounds(QModbusTcpClient &client, const std::vector<ModbusBlock> &read
             loop.quit();
             return;
         }
-        round();
+        next = 0;
+        send();
     };
-    round = [&] {
-        pending = int(reads.size());
-        for (const ModbusBlock &read : reads) {
-            QModbusReply *reply = client.sendReadRequest(
-                QModbusDataUnit(modbusRegisterType(read.table), read.start, quint16(read.count)), 1);
-            if (!reply) {
-                failed(client.errorString());
-                return;
-            }
-            // Replies belong to the client; the loop as context cuts them off once it is gone.
-            QObject::connect(reply, &QModbusReply::finished, &loop, [&, reply] {
-                if (reply->error() != QModbusDevice::NoError)
-                    failed(reply->errorString());
-                reply->deleteLater();
-                answered();
-            });
+    send = [&] {
+        const ModbusBlock &read = reads[next++];
+        QModbusReply *reply = client.sendReadRequest(
+            QModbusDataUnit(modbusRegisterType(read.table), read.start, quint16(read.count)), 1);
+        if (!reply) {
+            failed(client.errorString());
+            return;
         }
+        // Replies belong to the client; the loop as context cuts them off once it is gone.
+        QObject::connect(reply, &QModbusReply::finished, &loop, [&, reply] {
+            if (reply->error() != QModbusDevice::NoError)
+                failed(reply->errorString());
+            reply->deleteLater();
+            answered();
+        });
     };
     QTimer::singleShot(60000, &loop, [&] { failed(QStringLiteral("stalled")); });
-    round();
+    if (!reads.empty())
+        send();
     loop.exec();
     return error->isEmpty() ? ms : -1;
 }
@@ -914,7 +920,7 @@ ModbusTcpLink *goOnline(ControllerTransfer *transfer, int port, QString *error)
 }
 
 // Refreshing what the variable trees watch from a Modbus TCP device: the
-// link against a bare client sending the same block reads (the floor) and
+// link against a bare client sending the same block reads one at a time (the floor) and
 // against one read per row, for a contiguous and a scattered screen of rows.
 // The machine is shared, so the three take turns in slices and each figure is
 // the median slice.
@@ -1030,7 +1036,10 @@ void benchModbus(Workbench &workbench)
         // What the link's last refresh left, before going offline forgets it.
         int read = 0;
         for (const ac::HeapAddress &address : addresses)
-            read += ac::LiveWatch::instance()->isRead(project, address, nullptr) ? 1 : 0;
+            read += ac::LiveWatch::instance()->reading(project, address).status !=
+                            ac::Reading::Missing
+                        ? 1
+                        : 0;
         transfer->setOnline(false);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 

@@ -80,6 +80,25 @@
     </message>
 </context>
 <context>
+    <name>ControllerTransfer</name>
+    <message>
+        <source>Online with %1</source>
+        <translation>已与 %1 在线</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>离线</translation>
+    </message>
+    <message>
+        <source>Reconnecting… %1</source>
+        <translation>正在重新连接… %1</translation>
+    </message>
+    <message>
+        <source>Connecting to %1…</source>
+        <translation>正在连接 %1…</translation>
+    </message>
+</context>
+<context>
     <name>CrossReference</name>
     <message>
         <source>Symbol</source>
@@ -107,7 +126,7 @@
     </message>
 </context>
 <context>
-    <name>ModbusTcpLink</name>
+    <name>ModbusChannel</name>
     <message>
         <source>illegal function</source>
         <translation>非法功能</translation>
@@ -141,9 +160,76 @@
         <translation>代码 %1</translation>
     </message>
     <message>
+        <source>the device closed the connection</source>
+        <translation>设备关闭了连接</translation>
+    </message>
+    <message>
+        <source>the connection was closed</source>
+        <translation>连接已关闭</translation>
+    </message>
+    <message>
+        <source>there is no connection</source>
+        <translation>没有连接</translation>
+    </message>
+    <message>
+        <source>the device sent a frame header that cannot be right (protocol %1, length %2), so the answers after it could not be told apart</source>
+        <translation>设备发送的帧头不可能正确（协议 %1，长度 %2），之后的应答无法分辨</translation>
+    </message>
+    <message>
+        <source>Modbus exception %1 (%2)</source>
+        <translation>Modbus 异常 %1（%2）</translation>
+    </message>
+    <message>
+        <source>the device answered as unit %1 where unit %2 was asked</source>
+        <translation>设备以单元 %1 应答，而请求的是单元 %2</translation>
+    </message>
+    <message>
+        <source>the device answered function %1 to a read of function %2</source>
+        <translation>设备对功能码 %2 的读取以功能码 %1 应答</translation>
+    </message>
+    <message>
+        <source>the device answered function %1 to a write of function %2</source>
+        <translation>设备对功能码 %2 的写入以功能码 %1 应答</translation>
+    </message>
+    <message>
+        <source>the device&apos;s answer is malformed: it announces %1 bytes and carries %2</source>
+        <translation>设备的应答格式错误：声明 %1 个字节，实际携带 %2 个</translation>
+    </message>
+    <message>
+        <source>the device answered %1 bytes where %2 were asked for</source>
+        <translation>设备应答了 %1 个字节，而请求的是 %2 个</translation>
+    </message>
+    <message>
+        <source>the device&apos;s answer to a write is malformed: %1 bytes where 4 belong</source>
+        <translation>设备对写入的应答格式错误：应为 4 个字节，实际 %1 个</translation>
+    </message>
+    <message>
+        <source>the device confirmed a write to address %1 where %2 was written</source>
+        <translation>设备确认写入地址 %1，而写入的是地址 %2</translation>
+    </message>
+    <message>
+        <source>the device confirmed other data than was written to address %1</source>
+        <translation>设备确认的数据与写入地址 %1 的数据不同</translation>
+    </message>
+    <message>
+        <source>%1 requests in a row went unanswered or were answered wrongly</source>
+        <translation>连续 %1 个请求无应答或应答错误</translation>
+    </message>
+    <message>
         <source>no answer within %1 ms</source>
         <translation>%1 毫秒内无应答</translation>
     </message>
+    <message>
+        <source>an answer stopped part way, so the answers after it could not be told apart</source>
+        <translation>一个应答只传来一部分，之后的应答无法分辨</translation>
+    </message>
+    <message>
+        <source>the device answered transaction %1 where %2 was asked</source>
+        <translation>设备以事务 %1 应答，而请求的是事务 %2</translation>
+    </message>
+</context>
+<context>
+    <name>ModbusTcpLink</name>
     <message>
         <source>The connection to %1 was lost: %2</source>
         <translation>与 %1 的连接已断开：%2</translation>
@@ -155,10 +241,6 @@
     <message>
         <source>the project %1 is not open.</source>
         <translation>项目 %1 未打开。</translation>
-    </message>
-    <message>
-        <source>Modbus exception %1 (%2)</source>
-        <translation>Modbus 异常 %1（%2）</translation>
     </message>
     <message>
         <source>%1 is not online.</source>
@@ -181,16 +263,8 @@
         <translation>连接已断开。</translation>
     </message>
     <message>
-        <source>an answer stopped part way, so the answers after it could not be told apart</source>
-        <translation>一个应答只传来一部分，之后的应答无法分辨</translation>
-    </message>
-    <message>
-        <source>the device answered function %1 to a read of function %2</source>
-        <translation>设备对功能码 %2 的读取以功能码 %1 应答</translation>
-    </message>
-    <message>
-        <source>the device answered %1 bytes where %2 were asked for</source>
-        <translation>设备应答了 %1 个字节，而请求的是 %2 个</translation>
+        <source>the connection to %1 is being restored.</source>
+        <translation>正在恢复与 %1 的连接。</translation>
     </message>
 </context>
 <context>
@@ -444,6 +518,10 @@
         <source>Export Trend</source>
         <translation>导出趋势图</translation>
     </message>
+    <message>
+        <source>the image cannot be encoded.</source>
+        <translation>无法编码该图像。</translation>
+    </message>
 </context>
 <context>
     <name>ValueFormat</name>
@@ -649,6 +727,22 @@
     <message>
         <source>After an address of %1 may follow a bit from 0 to 15 or one of the types .S, .U, .D, .UD, .L, .UL, .F, .DF, .T, .WT.</source>
         <translation>%1 的地址后可跟 0 到 15 的位，或类型 .S、.U、.D、.UD、.L、.UL、.F、.DF、.T、.WT 之一。</translation>
+    </message>
+    <message>
+        <source>%L1 s</source>
+        <translation>%L1 秒</translation>
+    </message>
+    <message>
+        <source>%L1 min %L2 s</source>
+        <translation>%L1 分 %L2 秒</translation>
+    </message>
+    <message>
+        <source>%L1 h %L2 min</source>
+        <translation>%L1 小时 %L2 分</translation>
+    </message>
+    <message>
+        <source>Not current: the device last confirmed this value at %1, %2 ago.</source>
+        <translation>不是当前值：设备最后一次确认此值是在 %1，%2 之前。</translation>
     </message>
 </context>
 <context>
@@ -1016,18 +1110,6 @@
     <message>
         <source>&amp;Connect...</source>
         <translation>连接(&amp;C)...</translation>
-    </message>
-    <message>
-        <source>Connecting to %1...</source>
-        <translation>正在连接 %1...</translation>
-    </message>
-    <message>
-        <source>Online with %1</source>
-        <translation>已与 %1 在线</translation>
-    </message>
-    <message>
-        <source>Offline</source>
-        <translation>离线</translation>
     </message>
     <message>
         <source>Controller</source>
