@@ -44,8 +44,8 @@ change nothing.
 Faults. One mode at a time; a new "fault" replaces the one before, count included. A
 read mode applies to reads (functions 1-4) only, a write mode to writes (5, 6, 15, 16)
 only; other requests are answered correctly meanwhile and do not use up N. A spoiled
-response is still sent after the delay. Where a mode below speaks of the answer's data,
-an exception answer goes out as it is and does not use up N.
+response is still sent after the delay. function, extra, missing and echo change the
+answer's data: they leave an exception answer as it is, and it does not use up N.
   Read modes:
   cut       only the 7-byte MBAP header goes out (its length field as for the whole
             frame); the rest never comes, later responses follow it on the connection
