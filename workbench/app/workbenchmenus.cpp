@@ -85,10 +85,13 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
     connection->setObjectName(QStringLiteral("connectionState"));
     connection->setToolTip(transfer->stateText());
     window->statusBar()->addPermanentWidget(connection);
-    connect(transfer, &ControllerTransfer::stateTextChanged, connection, [connection](const QString &text) {
-        connection->setText(text);
-        connection->setToolTip(text);
-    });
+    connect(transfer,
+            &ControllerTransfer::stateTextChanged,
+            connection,
+            [connection](const QString &text) {
+                connection->setText(text);
+                connection->setToolTip(text);
+            });
     connect(transfer, &ControllerTransfer::connectionFailed, this, [this](const QString &message) {
         {
             const QSignalBlocker blocker(m_onlineAction);

@@ -58,9 +58,8 @@ ModbusChannel::ModbusChannel(QObject *parent)
         sendNext();
     });
     connect(&m_socket, &QTcpSocket::readyRead, this, &ModbusChannel::readFrames);
-    connect(&m_socket, &QAbstractSocket::errorOccurred, this, [this] {
-        drop(m_socket.errorString());
-    });
+    connect(
+        &m_socket, &QAbstractSocket::errorOccurred, this, [this] { drop(m_socket.errorString()); });
     connect(&m_socket, &QTcpSocket::disconnected, this, [this] {
         drop(tr("the device closed the connection"));
     });
@@ -196,7 +195,9 @@ void ModbusChannel::answer(quint8 unit, const QByteArray &pdu)
     finish(std::move(answer));
 }
 
-QString ModbusChannel::mismatch(const Request &request, quint8 unit, quint8 function,
+QString ModbusChannel::mismatch(const Request &request,
+                                quint8 unit,
+                                quint8 function,
                                 const QByteArray &data) const
 {
     if (unit != m_unitId)
@@ -252,8 +253,7 @@ void ModbusChannel::finish(ModbusAnswer answer)
     if (!m_open)
         return; // the answer closed the channel
     if (m_faults >= faultsToDrop) {
-        drop(tr("%1 requests in a row went unanswered or were answered wrongly")
-                 .arg(m_faults));
+        drop(tr("%1 requests in a row went unanswered or were answered wrongly").arg(m_faults));
         return;
     }
     sendNext();
@@ -286,8 +286,8 @@ void ModbusChannel::expire()
 
 void ModbusChannel::drop(const QString &why)
 {
-    const bool wasActive = m_open || m_socket.state() != QAbstractSocket::UnconnectedState ||
-                           m_deadline.isActive();
+    const bool wasActive =
+        m_open || m_socket.state() != QAbstractSocket::UnconnectedState || m_deadline.isActive();
     if (!wasActive && m_queue.empty())
         return;
     m_open = false;

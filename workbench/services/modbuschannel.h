@@ -80,14 +80,14 @@ private:
     void expire();
     void drop(const QString &why);
     // Why the answer does not fit the request; empty when it does.
-    QString mismatch(const Request &request, quint8 unit, quint8 function,
-                     const QByteArray &data) const;
+    QString
+    mismatch(const Request &request, quint8 unit, quint8 function, const QByteArray &data) const;
 
     QTcpSocket m_socket;
     QTimer m_deadline;
     QByteArray m_buffer;
     std::deque<Request> m_queue;
-    bool m_busy = false;   // the front of the queue is on the wire
+    bool m_busy = false; // the front of the queue is on the wire
     bool m_open = false;
     quint16 m_transaction = 0;
     quint8 m_unitId = 1;

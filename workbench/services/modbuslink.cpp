@@ -394,11 +394,11 @@ void ModbusTcpLink::send(const ModbusBlock &block, std::function<void()> finishe
     auto *data = reinterpret_cast<uchar *>(request.data());
     qToBigEndian<quint16>(quint16(block.start), data);
     qToBigEndian<quint16>(quint16(block.count), data + 2);
-    m_channel->send(readFunction(block.table), request,
-                    [this, block, finished](const ModbusAnswer &answer) {
-                        take(block, answer);
-                        finished();
-                    });
+    m_channel->send(
+        readFunction(block.table), request, [this, block, finished](const ModbusAnswer &answer) {
+            take(block, answer);
+            finished();
+        });
 }
 
 void ModbusTcpLink::take(const ModbusBlock &block, const ModbusAnswer &answer)
@@ -478,8 +478,7 @@ uint8_t ModbusTcpLink::problem(const QString &text)
     return uint8_t(FirstProblem + index);
 }
 
-ac::Reading ModbusTcpLink::reading(const std::string &project,
-                                   const ac::HeapAddress &address) const
+ac::Reading ModbusTcpLink::reading(const std::string &project, const ac::HeapAddress &address) const
 {
     ac::Reading reading;
     reading.status = ac::Reading::Missing;
@@ -500,8 +499,7 @@ ac::Reading ModbusTcpLink::reading(const std::string &project,
     }
     reading.readAt = oldest;
     const bool recent = QDateTime::currentMSecsSinceEpoch() - oldest <= staleAfter();
-    reading.status =
-        m_state == Connected && recent ? ac::Reading::Current : ac::Reading::Stale;
+    reading.status = m_state == Connected && recent ? ac::Reading::Current : ac::Reading::Stale;
     return reading;
 }
 
