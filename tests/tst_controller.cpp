@@ -100,7 +100,7 @@ int freePort()
 
 } // namespace
 
-class tst_ControllerLink : public QObject
+class tst_Controller : public QObject
 {
     Q_OBJECT
 
@@ -145,7 +145,7 @@ private:
     std::unique_ptr<ModalDriver> m_driver;
 };
 
-void tst_ControllerLink::initTestCase()
+void tst_Controller::initTestCase()
 {
     if (!QFile::exists(QStringLiteral(WATCHLIST_PYTHON)))
         QSKIP("No Python with pymodbus for the test server");
@@ -153,7 +153,7 @@ void tst_ControllerLink::initTestCase()
     QVERIFY(m_server->start());
 }
 
-void tst_ControllerLink::init()
+void tst_Controller::init()
 {
     m_host = std::make_unique<HostFixture>();
     QVERIFY(m_host->openProject(project, {QStringLiteral("Main")}));
@@ -172,21 +172,21 @@ void tst_ControllerLink::init()
     m_driver = std::make_unique<ModalDriver>();
 }
 
-void tst_ControllerLink::cleanup()
+void tst_Controller::cleanup()
 {
     m_driver.reset();
     m_tree.reset();
     m_host.reset();
 }
 
-bool tst_ControllerLink::goOnline(const ControllerSettings &settings)
+bool tst_Controller::goOnline(const ControllerSettings &settings)
 {
     m_host->workbench().setControllerSettings(project, settings);
     m_host->workbench().transfer()->setOnline(true);
     return QTest::qWaitFor([this] { return m_host->workbench().transfer()->isOnline(); }, 5000);
 }
 
-void tst_ControllerLink::watch(const QStringList &variables)
+void tst_Controller::watch(const QStringList &variables)
 {
     m_tree = std::make_unique<VarTreeWidget>();
     m_tree->setProperty("projectName", project);
@@ -200,7 +200,7 @@ void tst_ControllerLink::watch(const QStringList &variables)
 
 // As a user edits the cell: type, Enter. A message box that follows, now or
 // once the device has answered, is noted in message.
-QString tst_ControllerLink::typeValue(int row, const QString &text, QString *message)
+QString tst_Controller::typeValue(int row, const QString &text, QString *message)
 {
     m_driver->onNext("QMessageBox", ModalDriver::noteMessage(message));
     QTreeWidgetItem *item = m_tree->topLevelItem(row);
@@ -214,7 +214,7 @@ QString tst_ControllerLink::typeValue(int row, const QString &text, QString *mes
     return QString();
 }
 
-void tst_ControllerLink::blockReads_data()
+void tst_Controller::blockReads_data()
 {
     QTest::addColumn<QString>("device");
     QTest::addColumn<QStringList>("addresses");
@@ -238,7 +238,7 @@ void tst_ControllerLink::blockReads_data()
     }
 }
 
-void tst_ControllerLink::blockReads()
+void tst_Controller::blockReads()
 {
     QFETCH(QString, device);
     QFETCH(QStringList, addresses);
@@ -257,7 +257,7 @@ void tst_ControllerLink::blockReads()
     QCOMPARE(planned, blocks);
 }
 
-void tst_ControllerLink::settingsFromUrl_data()
+void tst_Controller::settingsFromUrl_data()
 {
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("parsed"); // host:port unit interval timeout, or the error's tail
@@ -275,7 +275,7 @@ void tst_ControllerLink::settingsFromUrl_data()
     }
 }
 
-void tst_ControllerLink::settingsFromUrl()
+void tst_Controller::settingsFromUrl()
 {
     QFETCH(QString, url);
     QFETCH(QString, parsed);
@@ -296,7 +296,7 @@ void tst_ControllerLink::settingsFromUrl()
     }
 }
 
-void tst_ControllerLink::settingsKeptInProjectFile()
+void tst_Controller::settingsKeptInProjectFile()
 {
     // The project was written without a controller member, as older files are.
     Workbench &workbench = m_host->workbench();
@@ -313,7 +313,7 @@ void tst_ControllerLink::settingsKeptInProjectFile()
     QCOMPARE(workbench.transfer()->settings().port, 1502);
 }
 
-void tst_ControllerLink::values()
+void tst_Controller::values()
 {
     // R19990 and R20000 share a block the server refuses (its table ends at
     // 29999): read apart from then on, R19990 shows its value.
@@ -334,7 +334,7 @@ void tst_ControllerLink::values()
     QTRY_COMPARE(valueOf(0), QStringLiteral("4321"));
 }
 
-void tst_ControllerLink::writes_data()
+void tst_Controller::writes_data()
 {
     QTest::addColumn<QString>("variable");
     QTest::addColumn<int>("showMode");
@@ -380,7 +380,7 @@ void tst_ControllerLink::writes_data()
     }
 }
 
-void tst_ControllerLink::writes()
+void tst_Controller::writes()
 {
     QFETCH(QString, variable);
     QFETCH(int, showMode);
@@ -416,7 +416,7 @@ void tst_ControllerLink::writes()
     QVERIFY(m_host->workbench().transfer()->stateText().startsWith("Online with"));
 }
 
-void tst_ControllerLink::simulatedControllerTakesWrites()
+void tst_Controller::simulatedControllerTakesWrites()
 {
     watch({"D300.D"});
     QVERIFY(goOnline(ControllerSettings()));
@@ -432,7 +432,7 @@ void tst_ControllerLink::simulatedControllerTakesWrites()
     QCOMPARE(message, QString());
 }
 
-void tst_ControllerLink::connectionFaults()
+void tst_Controller::connectionFaults()
 {
     watch({"D100", "Y5"});
     ControllerTransfer *transfer = m_host->workbench().transfer();
@@ -503,7 +503,7 @@ void tst_ControllerLink::connectionFaults()
 
 // A value the link has not read again lately (its rows were off screen) is
 // stale, even while the connection stands.
-void tst_ControllerLink::valuesAge()
+void tst_Controller::valuesAge()
 {
     watch({"D100"});
     QVERIFY(goOnline(device(m_server->port(), 300, 50)));
@@ -526,7 +526,7 @@ void tst_ControllerLink::valuesAge()
     QVERIFY(!isStale(0));
 }
 
-void tst_ControllerLink::slowServerBuildsNoBacklog()
+void tst_Controller::slowServerBuildsNoBacklog()
 {
     watch({"D100", "D5000"}); // two block reads a refresh
     ControllerTransfer *transfer = m_host->workbench().transfer();
@@ -555,7 +555,7 @@ void tst_ControllerLink::slowServerBuildsNoBacklog()
 // marks the row with the reason, a stream out of step is dropped and
 // reconnected with the values stale meanwhile, and once the device answers
 // well again its values come back.
-void tst_ControllerLink::deviceFaults_data()
+void tst_Controller::deviceFaults_data()
 {
     QTest::addColumn<QByteArray>("fault");
     QTest::addColumn<QString>("shown");   // while it lasts; empty: stale values
@@ -588,7 +588,7 @@ void tst_ControllerLink::deviceFaults_data()
         << repeated;
 }
 
-void tst_ControllerLink::deviceFaults()
+void tst_Controller::deviceFaults()
 {
     QFETCH(QByteArray, fault);
     QFETCH(QString, shown);
@@ -632,5 +632,5 @@ void tst_ControllerLink::deviceFaults()
         QVERIFY2(!text.at(0).isDigit() && !text.startsWith('-'), qPrintable(text));
 }
 
-QTEST_MAIN(tst_ControllerLink)
-#include "tst_controllerlink.moc"
+QTEST_MAIN(tst_Controller)
+#include "tst_controller.moc"

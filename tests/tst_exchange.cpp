@@ -17,7 +17,7 @@
 
 #include <memory>
 
-class tst_WatchListCsv : public QObject
+class tst_Exchange : public QObject
 {
     Q_OBJECT
 
@@ -128,5 +128,5 @@ private:
     std::unique_ptr<WatchListExchange> exchange;
 };
 
-QTEST_MAIN(tst_WatchListCsv)
-#include "tst_watchlistcsv.moc"
+QTEST_MAIN(tst_Exchange)
+#include "tst_exchange.moc"

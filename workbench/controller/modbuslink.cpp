@@ -1,8 +1,7 @@
 #include "modbuslink.h"
 
-#include "projectmodel.h"
-
 #include "modbuschannel.h"
+#include "projectmodel.h"
 
 #include <QDateTime>
 #include <QtEndian>
@@ -13,14 +12,6 @@
 namespace {
 
 using Table = DeviceCatalog::ModbusArea::Table;
-
-constexpr uint64_t lastTableAddress = 65535;
-
-bool isBitTable(Table table)
-{
-    return table == DeviceCatalog::ModbusArea::Coils ||
-           table == DeviceCatalog::ModbusArea::DiscreteInputs;
-}
 
 int connectTimeout(const ControllerSettings &settings)
 {
@@ -95,103 +86,6 @@ ac::HeapAddress bitAt(uint32_t area, uint64_t index)
 
 } // namespace
 
-ModbusLayout::ModbusLayout(const ac::DeviceMemory &memory, const DeviceCatalog::ModbusMap &map)
-    : m_areas(memory.japanMemLayout())
-    , m_places(m_areas.size())
-    , m_mapped(m_areas.size(), false)
-{
-    for (size_t i = 0; i < m_areas.size(); ++i) {
-        const auto found = map.constFind(QString::fromStdString(m_areas[i].name));
-        if (found != map.constEnd()) {
-            m_places[i] = *found;
-            m_mapped[i] = true;
-        }
-    }
-}
-
-const DeviceCatalog::ModbusArea *ModbusLayout::place(uint32_t area) const
-{
-    return area < m_areas.size() && m_mapped[area] ? &m_places[area] : nullptr;
-}
-
-uint64_t ModbusLayout::units(uint32_t area) const
-{
-    if (area >= m_areas.size())
-        return 0;
-    const ac::JapanMemLayout &layout = m_areas[area];
-    return layout.elementSize == 0 ? uint64_t(layout.byteSize) * 8 : layout.byteSize / 2;
-}
-
-bool ModbusLayout::range(const ac::HeapAddress &address, ModbusBlock *range) const
-{
-    const DeviceCatalog::ModbusArea *at = place(address.area);
-    if (!at || address.byteLength == 0 || address.byteOffset == ~0u)
-        return false;
-    uint64_t first = 0;
-    uint64_t last = 0;
-    const uint64_t byte = address.byteOffset;
-    if (m_areas[address.area].elementSize == 0) {
-        const bool isBit = address.bitOffset != ~0u;
-        first = byte * 8 + (isBit ? address.bitOffset : 0);
-        last = isBit ? first : (byte + address.byteLength) * 8 - 1;
-    } else {
-        first = byte / 2;
-        last = (byte + address.byteLength - 1) / 2;
-    }
-    first += at->offset;
-    last += at->offset;
-    if (last > lastTableAddress)
-        return false;
-    *range = ModbusBlock{at->table, int(first), int(last - first + 1)};
-    return true;
-}
-
-std::vector<ModbusBlock> ModbusLayout::plan(const std::vector<ac::HeapAddress> &addresses,
-                                            const std::vector<ModbusBlock> &unbridged) const
-{
-    const auto mayBridge = [&unbridged](size_t table, int first, int last) {
-        return std::none_of(unbridged.begin(), unbridged.end(), [&](const ModbusBlock &block) {
-            return size_t(block.table) == table && first < block.start + block.count &&
-                   block.start <= last;
-        });
-    };
-    std::array<std::vector<std::pair<int, int>>, 4> spans;
-    for (const ac::HeapAddress &address : addresses) {
-        ModbusBlock block{};
-        if (range(address, &block))
-            spans[block.table].emplace_back(block.start, block.start + block.count - 1);
-    }
-    std::vector<ModbusBlock> blocks;
-    for (size_t table = 0; table < spans.size(); ++table) {
-        const bool bits = isBitTable(Table(table));
-        // A request costs a round trip; a few addresses more in an answer cost
-        // next to nothing.
-        const int bridge = bits ? 1024 : 64;
-        const int limit = bits ? 2000 : 125;
-        std::sort(spans[table].begin(), spans[table].end());
-        const size_t tableStart = blocks.size();
-        for (const auto &[first, last] : spans[table]) {
-            if (blocks.size() > tableStart) {
-                ModbusBlock &current = blocks.back();
-                const int end = current.start + current.count - 1;
-                const bool fits = last - current.start + 1 <= limit;
-                if (first <= end + 1 && fits) {
-                    current.count = std::max(current.count, last - current.start + 1);
-                    continue;
-                }
-                if (first > end + 1 && first <= end + 1 + bridge && fits &&
-                    mayBridge(table, current.start, last)) {
-                    current.count = last - current.start + 1;
-                    current.bridged = true;
-                    continue;
-                }
-            }
-            blocks.push_back(ModbusBlock{Table(table), first, last - first + 1, false});
-        }
-    }
-    return blocks;
-}
-
 ModbusTcpLink::ModbusTcpLink(const ControllerSettings &settings,
                              const QString &project,
                              QObject *parent)
@@ -249,9 +143,9 @@ void ModbusTcpLink::connectToDevice()
         } else if (DeviceCatalog::modbusMap(model->deviceName(), &map, &problem)) {
             m_layout = ModbusLayout(*core->deviceMemory(), map);
             for (std::vector<uint8_t> &state : m_unitState)
-                state.assign(size_t(lastTableAddress) + 1, NotRead);
+                state.assign(size_t(modbusLastAddress) + 1, NotRead);
             for (std::vector<qint64> &readAt : m_readAt)
-                readAt.assign(size_t(lastTableAddress) + 1, 0);
+                readAt.assign(size_t(modbusLastAddress) + 1, 0);
             m_problems.clear();
         }
     }
@@ -426,7 +320,7 @@ void ModbusTcpLink::take(const ModbusBlock &block, const ModbusAnswer &answer)
         return;
     const QByteArray &data = answer.data; // the byte count, then the values
     const auto valueAt = [&](int i) -> quint16 {
-        if (isBitTable(block.table))
+        if (isModbusBitTable(block.table))
             return (quint8(data.at(1 + i / 8)) >> (i % 8)) & 1;
         return qFromBigEndian<quint16>(reinterpret_cast<const uchar *>(data.constData()) + 1 +
                                        2 * i);
@@ -443,7 +337,7 @@ void ModbusTcpLink::take(const ModbusBlock &block, const ModbusAnswer &answer)
         for (int unit = from; unit <= to; ++unit) {
             const quint16 value = valueAt(unit - first);
             const uint64_t index = uint64_t(unit - at->offset);
-            if (isBitTable(block.table)) {
+            if (isModbusBitTable(block.table)) {
                 memory->write(bitAt(area, index), {uint8_t(value)});
             } else {
                 memory->write(registerAt(area, index), {uint8_t(value), uint8_t(value >> 8)});
