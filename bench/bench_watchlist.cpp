@@ -5,19 +5,19 @@
 #include "abstractprojectmodel.h"
 #include "accore.h"
 #include "batchmonotordlg.h"
+#include "controllertransfer.h"
 #include "devicecatalog.h"
 #include "livewatch.h"
 #include "modbuslink.h"
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
-#include "controllertransfer.h"
 #include "simulatedcontroller.h"
+#include "solutiontree.h"
 #include "trendwindow.h"
 #include "vartreewidget.h"
-#include "watchlistmodel.h"
-#include "solutiontree.h"
 #include "watchlistcsv.h"
 #include "watchlistexchange.h"
+#include "watchlistmodel.h"
 #include "watchlistobject.h"
 #include "watchlistwidget.h"
 #include "workbench.h"
@@ -26,19 +26,19 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMainWindow>
 #include <QModbusReply>
 #include <QModbusTcpClient>
 #include <QPointer>
 #include <QProcess>
-#include <QTimer>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
-#include <QItemSelectionModel>
-#include <QMainWindow>
 #include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -156,9 +156,16 @@ int openFloor(std::unique_ptr<QTreeWidget> &tree, int rows)
 
 void benchOpening()
 {
-    std::printf("\nOpening a watch list (window %dx%d; median of runs)\n", windowWidth, windowHeight);
+    std::printf(
+        "\nOpening a watch list (window %dx%d; median of runs)\n", windowWidth, windowHeight);
     std::printf("%12s %12s %10s %12s %10s %14s %10s\n",
-                "entries", "lazy ms", "items", "eager ms", "items", "eager/lazy", "lazy/floor");
+                "entries",
+                "lazy ms",
+                "items",
+                "eager ms",
+                "items",
+                "eager/lazy",
+                "lazy/floor");
     const std::vector<int> sizes{1000, 100000, 1000000};
     double lazy1000 = 0;
     bool allWithinFloor = true;
@@ -169,17 +176,19 @@ void benchOpening()
         makeList(name, size);
         std::unique_ptr<WatchListWidget> widget;
         const Result lazy = measure(
-            size >= 1000000 ? 5 : 9, {}, [&] { return openWindow(widget, name); }, [&] {
-                widget.reset();
-            });
+            size >= 1000000 ? 5 : 9,
+            {},
+            [&] { return openWindow(widget, name); },
+            [&] { widget.reset(); });
         std::unique_ptr<QTreeWidget> bare;
-        const Result floor = measure(9, {}, [&] { return openFloor(bare, lazy.items); }, [&] {
-            bare.reset();
-        });
+        const Result floor = measure(
+            9, {}, [&] { return openFloor(bare, lazy.items); }, [&] { bare.reset(); });
         std::unique_ptr<QTreeWidget> eagerTree;
-        const Result eager = measure(size >= 1000000 ? 1 : 3, {}, [&] {
-            return openEager(eagerTree, name);
-        }, [&] { eagerTree.reset(); });
+        const Result eager = measure(
+            size >= 1000000 ? 1 : 3,
+            {},
+            [&] { return openEager(eagerTree, name); },
+            [&] { eagerTree.reset(); });
 
         if (size == 1000)
             lazy1000 = lazy.ms;
@@ -190,12 +199,18 @@ void benchOpening()
         const double overFloor = lazy.ms / floor.ms;
         allWithinFloor = allWithinFloor && overFloor <= 3.0;
         std::printf("%12d %12.2f %10d %12.1f %10d %13.0fx %9.2fx\n",
-                    size, lazy.ms, lazy.items, eager.ms, eager.items, eager.ms / lazy.ms,
+                    size,
+                    lazy.ms,
+                    lazy.items,
+                    eager.ms,
+                    eager.items,
+                    eager.ms / lazy.ms,
                     overFloor);
         benchList(name)->setVariables({});
     }
     const double growth = lazyMillion / lazy1000;
-    std::printf("open 1,000,000 / open 1,000: %.2fx (target <= 1.5x: %s)\n", growth,
+    std::printf("open 1,000,000 / open 1,000: %.2fx (target <= 1.5x: %s)\n",
+                growth,
                 verdict(growth <= 1.5));
     std::printf("open / floor at every size <= 3x: %s\n", verdict(allWithinFloor));
     std::printf("eager baseline / lazy at 1,000,000: %.0fx\n", eagerRatioAtMillion);
@@ -228,10 +243,13 @@ void benchPaging()
     const int span = std::min<int>(50, int(pages.size()) / 2);
     const double first = average(pages.begin(), pages.begin() + span);
     const double last = average(pages.end() - span, pages.end());
-    std::printf("\nPaging through %d entries, %d rows a page (%zu pages)\n", size, page,
-                pages.size());
+    std::printf(
+        "\nPaging through %d entries, %d rows a page (%zu pages)\n", size, page, pages.size());
     std::printf("first pages %.3f ms, last pages %.3f ms: last/first %.2fx (target <= 1.5x: %s)\n",
-                first, last, last / first, verdict(last / first <= 1.5));
+                first,
+                last,
+                last / first,
+                verdict(last / first <= 1.5));
     benchList(name)->setVariables({});
 }
 
@@ -244,30 +262,38 @@ void benchEditing()
     openWindow(widget, name);
     VarTreeWidget *tree = widget->tree();
 
-    std::printf("\nEditing a list of %d entries (%d rows loaded)\n", size, widget->lastLoadedRow() + 1);
-    const Result insert = measure(5, [&] {
-        tree->clearSelection();
-        tree->topLevelItem(0)->setSelected(true);
-    }, [&] {
-        widget->insertRowAtSelection();
-        return benchList(name)->getCount();
-    });
-    std::printf("insert at row 0: %.2f ms, %.3f us for each entry moved down\n", insert.ms,
+    std::printf(
+        "\nEditing a list of %d entries (%d rows loaded)\n", size, widget->lastLoadedRow() + 1);
+    const Result insert = measure(
+        5,
+        [&] {
+            tree->clearSelection();
+            tree->topLevelItem(0)->setSelected(true);
+        },
+        [&] {
+            widget->insertRowAtSelection();
+            return benchList(name)->getCount();
+        });
+    std::printf("insert at row 0: %.2f ms, %.3f us for each entry moved down\n",
+                insert.ms,
                 insert.ms * 1000 / insert.items);
 
     // Load a spread of rows, then delete 1,000 of them, scattered over the loaded range.
     widget->showVariable(5000);
     const int loaded = widget->lastLoadedRow() + 1;
-    const Result remove = measure(1, [&] {
-        tree->clearSelection();
-        for (int i = 0; i < 1000; ++i)
-            tree->topLevelItem((i * 4999) % loaded)->setSelected(true);
-    }, [&] {
-        widget->deleteSelectedRows();
-        return benchList(name)->getCount();
-    });
-    std::printf("delete 1,000 scattered rows: %.2f ms, %.4f ms a row\n", remove.ms,
-                remove.ms / 1000);
+    const Result remove = measure(
+        1,
+        [&] {
+            tree->clearSelection();
+            for (int i = 0; i < 1000; ++i)
+                tree->topLevelItem((i * 4999) % loaded)->setSelected(true);
+        },
+        [&] {
+            widget->deleteSelectedRows();
+            return benchList(name)->getCount();
+        });
+    std::printf(
+        "delete 1,000 scattered rows: %.2f ms, %.4f ms a row\n", remove.ms, remove.ms / 1000);
     widget.reset();
     benchList(name)->setVariables({});
 }
@@ -352,8 +378,8 @@ QString writeProject(const QTemporaryDir &dir, const QString &name, int lists)
         array.append(QJsonObject{
             {QStringLiteral("name"), QStringLiteral("List%1").arg(i)},
             {QStringLiteral("properties"), QString()},
-            {QStringLiteral("entries"), QJsonArray{QStringLiteral("D%1").arg(i % 8000),
-                                                   QStringLiteral("M%1").arg(i % 100)}},
+            {QStringLiteral("entries"),
+             QJsonArray{QStringLiteral("D%1").arg(i % 8000), QStringLiteral("M%1").arg(i % 100)}},
         });
     }
     const QJsonObject root{
@@ -377,8 +403,10 @@ int openFloor(const QString &path, std::unique_ptr<QTreeWidget> &tree)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    const QJsonArray lists =
-        QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String("watchLists")).toArray();
+    const QJsonArray lists = QJsonDocument::fromJson(file.readAll())
+                                 .object()
+                                 .value(QLatin1String("watchLists"))
+                                 .toArray();
     tree = std::make_unique<QTreeWidget>();
     tree->setHeaderHidden(true);
     tree->show();
@@ -388,8 +416,8 @@ int openFloor(const QString &path, std::unique_ptr<QTreeWidget> &tree)
     auto *folder = new QTreeWidgetItem(QStringList{QStringLiteral("Watch List")});
     project->addChild(folder);
     for (const QJsonValue &list : lists)
-        folder->addChild(
-            new QTreeWidgetItem(QStringList{list.toObject().value(QLatin1String("name")).toString()}));
+        folder->addChild(new QTreeWidgetItem(
+            QStringList{list.toObject().value(QLatin1String("name")).toString()}));
     QCoreApplication::processEvents();
     return folder->childCount();
 }
@@ -405,8 +433,8 @@ void benchOpeningProject(Workbench &workbench)
     }
     QTemporaryDir dir;
     std::printf("\nOpening a project (median of runs)\n");
-    std::printf("%12s %12s %12s %10s %14s\n", "lists", "open ms", "floor ms", "open/floor",
-                "us per list");
+    std::printf(
+        "%12s %12s %12s %10s %14s\n", "lists", "open ms", "floor ms", "open/floor", "us per list");
     bool withinFloor = true;
     for (int lists : {10000, 100000}) {
         const QString name = QStringLiteral("Big%1").arg(lists);
@@ -426,13 +454,16 @@ void benchOpeningProject(Workbench &workbench)
             },
             [&] { workbench.closeProject(name); });
         std::unique_ptr<QTreeWidget> bare;
-        const Result floor = measure(3, {}, [&] { return openFloor(path, bare); }, [&] {
-            bare.reset();
-        });
+        const Result floor = measure(
+            3, {}, [&] { return openFloor(path, bare); }, [&] { bare.reset(); });
         const double ratio = open.ms / floor.ms;
         if (lists == 100000)
             withinFloor = ratio <= 3.0;
-        std::printf("%12d %12.1f %12.1f %9.2fx %14.2f\n", open.items, open.ms, floor.ms, ratio,
+        std::printf("%12d %12.1f %12.1f %9.2fx %14.2f\n",
+                    open.items,
+                    open.ms,
+                    floor.ms,
+                    ratio,
                     open.ms * 1000 / lists);
     }
     std::printf("open 100,000 lists / floor: target <= 3x: %s\n", verdict(withinFloor));
@@ -461,10 +492,11 @@ void benchDeleting(Workbench &workbench)
     const QString name = QStringLiteral("Deleting");
     makeList(name, 0);
     workbench.transfer()->setOnline(true);
-    std::printf("\nDeleting k selected rows of a fully loaded list of %d, the current row among them\n",
-                size);
-    std::printf("%10s %12s %12s %14s %12s\n", "k", "window ms", "bare ms", "window us/row",
-                "window/bare");
+    std::printf(
+        "\nDeleting k selected rows of a fully loaded list of %d, the current row among them\n",
+        size);
+    std::printf(
+        "%10s %12s %12s %14s %12s\n", "k", "window ms", "bare ms", "window us/row", "window/bare");
     double perRowFirst = 0;
     double perRowLast = 0;
     bool withinBare = true;
@@ -488,8 +520,8 @@ void benchDeleting(Workbench &workbench)
         widget->deleteSelectedRows();
         QCoreApplication::processEvents();
         const double windowMs = double(timer.nsecsElapsed()) / 1e6;
-        const bool right = benchList(name)->getCount() == size - k &&
-                           tree->topLevelItemCount() == size - k + 1;
+        const bool right =
+            benchList(name)->getCount() == size - k && tree->topLevelItemCount() == size - k + 1;
         widget.reset();
 
         std::unique_ptr<QTreeWidget> bare;
@@ -515,11 +547,17 @@ void benchDeleting(Workbench &workbench)
             perRowFirst = perRow;
         perRowLast = perRow;
         withinBare = withinBare && windowMs <= 3 * bareMs;
-        std::printf("%10d %12.1f %12.1f %14.2f %11.2fx%s\n", k, windowMs, bareMs, perRow,
-                    windowMs / bareMs, right ? "" : "  WRONG ROWS");
+        std::printf("%10d %12.1f %12.1f %14.2f %11.2fx%s\n",
+                    k,
+                    windowMs,
+                    bareMs,
+                    perRow,
+                    windowMs / bareMs,
+                    right ? "" : "  WRONG ROWS");
     }
     std::printf("per row at k = 100,000 / per row at k = 1,000: %.2fx (target <= 1.5x: %s)\n",
-                perRowLast / perRowFirst, verdict(perRowLast / perRowFirst <= 1.5));
+                perRowLast / perRowFirst,
+                verdict(perRowLast / perRowFirst <= 1.5));
     std::printf("window / bare tree at every k <= 3x: %s\n", verdict(withinBare));
     workbench.transfer()->setOnline(false);
     benchList(name)->setVariables({});
@@ -568,7 +606,8 @@ void benchScrollPaging(Workbench &workbench)
     const auto bareRows = [&](int n) {
         QList<QTreeWidgetItem *> items;
         for (int i = 0; i < n; ++i)
-            items.append(new QTreeWidgetItem(QStringList{QStringLiteral("D%1").arg(next++ % 8000)}));
+            items.append(
+                new QTreeWidgetItem(QStringList{QStringLiteral("D%1").arg(next++ % 8000)}));
         bare->addTopLevelItems(items);
     };
     openFloor(bare, 1000);
@@ -582,8 +621,13 @@ void benchScrollPaging(Workbench &workbench)
     const double growth = windowAt500k / windowAt1k;
     std::printf("window: a page at 1,000 rows %.2f ms, at 500,000 rows %.2f ms: %.2fx "
                 "(target <= 1.5x: %s)\n",
-                windowAt1k, windowAt500k, growth, verdict(growth <= 1.5));
-    std::printf("bare QTreeWidget the same way: %.2f ms, %.2f ms: %.2fx\n", bareAt1k, bareAt500k,
+                windowAt1k,
+                windowAt500k,
+                growth,
+                verdict(growth <= 1.5));
+    std::printf("bare QTreeWidget the same way: %.2f ms, %.2f ms: %.2fx\n",
+                bareAt1k,
+                bareAt500k,
                 bareAt500k / bareAt1k);
 
     // All the entries, a page at a time, then shown once.
@@ -619,11 +663,18 @@ void benchScrollPaging(Workbench &workbench)
 
     std::printf("loading all %d rows by pages of %d: window %.0f ms, bare QTreeWidget %.0f ms: "
                 "%.2fx (target <= 3x: %s)%s\n",
-                size, page, windowAll, bareAll, windowAll / bareAll,
-                verdict(windowAll <= 3 * bareAll), right ? "" : "  WRONG ROWS");
+                size,
+                page,
+                windowAll,
+                bareAll,
+                windowAll / bareAll,
+                verdict(windowAll <= 3 * bareAll),
+                right ? "" : "  WRONG ROWS");
     std::printf("heap per loaded row: window %.0f bytes, bare QTreeWidget %.0f bytes: %.2fx "
                 "(target <= 1.5x: %s)\n",
-                windowBytes, bareBytes, windowBytes / bareBytes,
+                windowBytes,
+                bareBytes,
+                windowBytes / bareBytes,
                 verdict(windowBytes <= 1.5 * bareBytes));
     std::printf("reset of the tree with all %d rows loaded: %.0f ms\n", size, resetAll);
     workbench.transfer()->setOnline(false);
@@ -653,8 +704,11 @@ void benchRefresh(Workbench &workbench)
         QVector<Symbol> symbols;
         symbols.reserve(count);
         for (int i = 0; i < count; ++i) {
-            symbols.append(Symbol{QStringLiteral("S%1").arg(i), QStringLiteral("INT"),
-                                  QStringLiteral("D%1").arg(i % 8000), {}, {}});
+            symbols.append(Symbol{QStringLiteral("S%1").arg(i),
+                                  QStringLiteral("INT"),
+                                  QStringLiteral("D%1").arg(i % 8000),
+                                  {},
+                                  {}});
         }
         project->setSymbols(symbols);
         QStringList entries;
@@ -680,9 +734,11 @@ void benchRefresh(Workbench &workbench)
         ++which;
     }
     std::printf("tick with 1,000,000 symbols / with 1,000: %.2fx (target <= 1.5x: %s)\n",
-                tick[1] / tick[0], verdict(tick[1] <= 1.5 * tick[0]));
+                tick[1] / tick[0],
+                verdict(tick[1] <= 1.5 * tick[0]));
     std::printf("reset with 1,000,000 symbols / with 1,000: %.2fx (target <= 1.5x: %s)\n",
-                reset[1] / reset[0], verdict(reset[1] <= 1.5 * reset[0]));
+                reset[1] / reset[0],
+                verdict(reset[1] <= 1.5 * reset[0]));
     project->setSymbols({});
     workbench.transfer()->simulation()->setInterval(stepInterval);
     workbench.transfer()->setOnline(false);
@@ -835,8 +891,11 @@ bool connectBare(QModbusTcpClient &client, int port)
 // the link sends them (one request open at a time, so that no answer can be
 // taken for another's), the next round once the last has answered; negative
 // on the first failed read.
-double bareRounds(QModbusTcpClient &client, const std::vector<ModbusBlock> &reads, int warmUp,
-                  int rounds, QString *error)
+double bareRounds(QModbusTcpClient &client,
+                  const std::vector<ModbusBlock> &reads,
+                  int warmUp,
+                  int rounds,
+                  QString *error)
 {
     QEventLoop loop;
     QElapsedTimer timer;
@@ -907,11 +966,11 @@ ModbusTcpLink *goOnline(ControllerTransfer *transfer, int port, QString *error)
     transfer->setSettings(settings, projectName);
     QEventLoop loop;
     QObject::connect(transfer, &Transfer::onlineState, &loop, &QEventLoop::quit);
-    QObject::connect(transfer, &ControllerTransfer::connectionFailed, &loop,
-                     [&](const QString &message) {
-                         *error = message;
-                         loop.quit();
-                     });
+    QObject::connect(
+        transfer, &ControllerTransfer::connectionFailed, &loop, [&](const QString &message) {
+            *error = message;
+            loop.quit();
+        });
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     transfer->setOnline(true);
     if (!transfer->isOnline() && error->isEmpty())
@@ -932,7 +991,10 @@ void benchModbus(Workbench &workbench)
     constexpr int warmUp = 5;
     std::printf("\nRefreshing %d watched D rows from the Modbus test server, poll interval 10 ms,"
                 " refreshes back to back (median of %d slices of %d, each after %d unmeasured)\n",
-                rows, slices, perSlice, warmUp);
+                rows,
+                slices,
+                perSlice,
+                warmUp);
     ModbusServer server;
     QString error;
     if (!server.start(&error)) {
@@ -949,8 +1011,16 @@ void benchModbus(Workbench &workbench)
     ControllerTransfer *transfer = workbench.transfer();
     const ControllerSettings before = transfer->settings();
     const int token = 0;
-    std::printf("%-12s %9s %8s %8s %10s %10s %10s %11s %11s %9s\n", "rows", "requests",
-                "target", "server", "link ms", "floor ms", "row ms", "link/floor", "row/link",
+    std::printf("%-12s %9s %8s %8s %10s %10s %10s %11s %11s %9s\n",
+                "rows",
+                "requests",
+                "target",
+                "server",
+                "link ms",
+                "floor ms",
+                "row ms",
+                "link/floor",
+                "row/link",
                 "rows read");
     struct Set
     {
@@ -969,8 +1039,8 @@ void benchModbus(Workbench &workbench)
             }
             for (int row = 0; row < rows; ++row) {
                 ac::HeapAddress address;
-                if (memory->string2IecAddress("D" + std::to_string(row * set.stride), &address,
-                                              true))
+                if (memory->string2IecAddress(
+                        "D" + std::to_string(row * set.stride), &address, true))
                     addresses.push_back(address);
             }
             layout = ModbusLayout(*memory, map);
@@ -989,7 +1059,8 @@ void benchModbus(Workbench &workbench)
         // see what bridging every gap would cost.
         std::vector<ModbusBlock> whole;
         for (int start = first; start < first + span; start += 125)
-            whole.push_back(ModbusBlock{DeviceCatalog::ModbusArea::HoldingRegisters, start,
+            whole.push_back(ModbusBlock{DeviceCatalog::ModbusArea::HoldingRegisters,
+                                        start,
                                         std::min(125, first + span - start)});
 
         ac::LiveWatch::instance()->setWatched(&token, project, addresses);
@@ -1006,8 +1077,8 @@ void benchModbus(Workbench &workbench)
         if (waitForRefresh(link) &&
             server.command(QStringLiteral("reset")) == QLatin1String("ok")) {
             link->refresh();
-            const QString count = waitForRefresh(link) ? server.command(QStringLiteral("count"))
-                                                       : QString();
+            const QString count =
+                waitForRefresh(link) ? server.command(QStringLiteral("count")) : QString();
             if (count.startsWith(QLatin1String("count ")))
                 serverCount = count.mid(6).toInt();
         }
@@ -1036,30 +1107,48 @@ void benchModbus(Workbench &workbench)
         // What the link's last refresh left, before going offline forgets it.
         int read = 0;
         for (const ac::HeapAddress &address : addresses)
-            read += ac::LiveWatch::instance()->reading(project, address).status !=
-                            ac::Reading::Missing
-                        ? 1
-                        : 0;
+            read +=
+                ac::LiveWatch::instance()->reading(project, address).status != ac::Reading::Missing
+                    ? 1
+                    : 0;
         transfer->setOnline(false);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
         const double linkAt = median(linkMs);
         const double floorAt = median(floorMs);
         const double rowAt = median(rowMs);
-        std::printf("%-12s %9d %8d %8d %10.3f %10.3f %10.3f %10.2fx %10.2fx %5d/%d\n", set.title,
-                    requests, target, serverCount, linkAt, floorAt, rowAt, linkAt / floorAt,
-                    rowAt / linkAt, read, int(addresses.size()));
+        std::printf("%-12s %9d %8d %8d %10.3f %10.3f %10.3f %10.2fx %10.2fx %5d/%d\n",
+                    set.title,
+                    requests,
+                    target,
+                    serverCount,
+                    linkAt,
+                    floorAt,
+                    rowAt,
+                    linkAt / floorAt,
+                    rowAt / linkAt,
+                    read,
+                    int(addresses.size()));
         if (set.stride == 1) {
             std::printf("%-12s requests per refresh <= ceil(span %d / 125) = %d, the server "
                         "counting as many: %s\n",
-                        "", span, target, verdict(requests <= target && serverCount == requests));
+                        "",
+                        span,
+                        target,
+                        verdict(requests <= target && serverCount == requests));
         } else {
             std::printf("%-12s %zu planned blocks over a span of %d words; the span read whole "
                         "in %zu blocks of <= 125 (bare client, %d rounds): %.3f ms\n",
-                        "", blocks.size(), span, whole.size(), slices * (perSlice / 3),
+                        "",
+                        blocks.size(),
+                        span,
+                        whole.size(),
+                        slices * (perSlice / 3),
                         median(wholeMs));
         }
-        std::printf("%-12s link / floor %.2fx (target <= 1.5x: %s)\n", "", linkAt / floorAt,
+        std::printf("%-12s link / floor %.2fx (target <= 1.5x: %s)\n",
+                    "",
+                    linkAt / floorAt,
                     verdict(!linkFailed && bareError.isEmpty() && linkAt <= 1.5 * floorAt));
         if (!bareError.isEmpty())
             std::printf("%-12s the bare client failed: %s\n", "", qPrintable(bareError));
@@ -1284,8 +1373,8 @@ void benchCsvImport(Workbench &workbench)
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     Workbench workbench;
     auto project = std::make_unique<ProjectModel>(projectName.toStdString());

@@ -67,7 +67,8 @@ bool writeWhole(int fd, const char *data, size_t size)
 
 QString systemError(const char *what)
 {
-    return QString::fromLatin1(what) + QLatin1String(": ") + QString::fromLocal8Bit(strerror(errno));
+    return QString::fromLatin1(what) + QLatin1String(": ") +
+           QString::fromLocal8Bit(strerror(errno));
 }
 
 // Mounts a tmpfs of sizeBytes over dir in a mount namespace of this process's
@@ -132,7 +133,7 @@ QByteArray saveInChild(Constraint constraint,
     QByteArray report;
     QDataStream stream(&report, QIODevice::WriteOnly);
     stream << setupProblem << saved << error << readBytes(path)
-        << QDir(dir).entryList(QDir::Files | QDir::Hidden);
+           << QDir(dir).entryList(QDir::Files | QDir::Hidden);
     return report;
 }
 
@@ -352,9 +353,9 @@ void TestProjectFile::failedSaveKeepsOldFile()
     ::close(pipeEnds[0]);
     int status = 0;
     QCOMPARE(waitpid(child, &status, 0), child);
-    QVERIFY2(!WIFSIGNALED(status),
-             qPrintable(QStringLiteral("the saving process ended by signal %1")
-                            .arg(WTERMSIG(status))));
+    QVERIFY2(
+        !WIFSIGNALED(status),
+        qPrintable(QStringLiteral("the saving process ended by signal %1").arg(WTERMSIG(status))));
     QCOMPARE(WEXITSTATUS(status), 0);
 
     QString setupProblem;

@@ -530,10 +530,10 @@ void tst_VarTree::typingOnACell_data()
                                  << "D5"
                                  << "0" << 0;
     // Keys that start nothing go nowhere: not to the row whose value they begin.
-    QTest::newRow("value of the empty row online") << true << int(VarTreeWidget::ValueColumn)
-                                                   << "75"
-                                                   << "D100"
-                                                   << "7" << 1;
+    QTest::newRow("value of the empty row online")
+        << true << int(VarTreeWidget::ValueColumn) << "75"
+        << "D100"
+        << "7" << 1;
 }
 
 void tst_VarTree::typingOnACell()

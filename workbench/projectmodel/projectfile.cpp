@@ -245,10 +245,10 @@ std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error)
     if (info.exists() && !info.isFile())
         return failed(tr("It is not a regular file."));
     const auto tooLarge = [&](qint64 size) {
-        return failed(tr("It is %1 bytes long, more than the %2 a project file may have.")
-                          .arg(size)
-                          .arg(QLocale::c().formattedDataSize(
-                              maxFileSize, 0, QLocale::DataSizeIecFormat)));
+        return failed(
+            tr("It is %1 bytes long, more than the %2 a project file may have.")
+                .arg(size)
+                .arg(QLocale::c().formattedDataSize(maxFileSize, 0, QLocale::DataSizeIecFormat)));
     };
     if (info.size() > maxFileSize)
         return tooLarge(info.size());

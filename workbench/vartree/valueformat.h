@@ -31,7 +31,10 @@ bool toNumber(uint32_t typeCode, const std::vector<uint8_t> &bytes, double *numb
 // LREAL as decimals, BOOL as 0 or 1, TIME as milliseconds (T#...ms too),
 // STRING as Latin-1 and WSTRING as text of at most 80 characters. False with
 // a message for the user when the text is no such value or does not fit.
-bool parse(uint32_t typeCode, const QString &text, int showMode, std::vector<uint8_t> *bytes,
+bool parse(uint32_t typeCode,
+           const QString &text,
+           int showMode,
+           std::vector<uint8_t> *bytes,
            QString *error);
 
 } // namespace ValueFormat

@@ -10,9 +10,9 @@
 #include "renamewatchlistdlg.h"
 #include "solutionview.h"
 #include "viewhelper.h"
-#include "watchlistmodel.h"
 #include "watchlistcomparator.h"
 #include "watchlistinstance.h"
+#include "watchlistmodel.h"
 #include "watchlistmodelhandle.h"
 #include "watchlistobject.h"
 #include "watchlistwidget.h"
@@ -318,7 +318,8 @@ void WatchListPlugin::onActionRename()
     const QString newName = dialog.getName();
 
     if (WatchListObject *list = model->getObject(currentName); viewHelper() && list)
-        viewHelper()->pushCommand(new ModelRenameCommand(list, model.model(), currentName, newName));
+        viewHelper()->pushCommand(
+            new ModelRenameCommand(list, model.model(), currentName, newName));
     doRenameWatchList(currentName, newName);
 }
 
@@ -360,9 +361,8 @@ void WatchListPlugin::onCommandExecuted(QString type, QString subModel, QString 
         if (!step.isNull() && error.error == QJsonParseError::NoError && step.isObject())
             closeWatchList(step.object().value(QStringLiteral("NAME")).toString());
     } else if (type == QLatin1String(ModelStack::Rename)) {
-        const QStringList names = param.split(QLatin1String(ModelStack::Separator),
-                                              Qt::KeepEmptyParts,
-                                              Qt::CaseSensitive);
+        const QStringList names = param.split(
+            QLatin1String(ModelStack::Separator), Qt::KeepEmptyParts, Qt::CaseSensitive);
         // Anything but two different names would remove the node of a list
         // the model still holds.
         if (names.size() == 2 && !names.at(0).isEmpty() && !names.at(1).isEmpty() &&
@@ -395,13 +395,8 @@ WatchListWidget *WatchListPlugin::openWatchList(const QString &name)
         if (!model->getObject(name))
             return nullptr;
         auto created = new WatchListWidget(name, model.projectName(), application->mainWindow());
-        if (!windows->addToolWindow(Qt::BottomDockWidgetArea,
-                                    created,
-                                    id,
-                                    tr("Watch List_") + name,
-                                    false,
-                                    {},
-                                    {})) {
+        if (!windows->addToolWindow(
+                Qt::BottomDockWidgetArea, created, id, tr("Watch List_") + name, false, {}, {})) {
             delete created;
             return nullptr;
         }

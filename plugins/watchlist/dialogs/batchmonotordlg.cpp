@@ -167,7 +167,8 @@ void BatchMonotorDlg::Form::setupUi(QDialog *dialog)
 
 void BatchMonotorDlg::Form::retranslateUi(QDialog *dialog)
 {
-    dialog->setWindowTitle(BatchMonotorDlg::tr("\u200B\u200B" "Batch Monitor"));
+    dialog->setWindowTitle(BatchMonotorDlg::tr("\u200B\u200B"
+                                               "Batch Monitor"));
     groupBox->setTitle(QString());
     label->setText(BatchMonotorDlg::tr("SoftComponent Type:"));
     label_3->setText(BatchMonotorDlg::tr("Data Type:"));

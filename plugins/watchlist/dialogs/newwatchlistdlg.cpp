@@ -19,11 +19,7 @@ NewWatchListDlg::NewWatchListDlg(WatchListModel *model)
     , cancelButton(new QPushButton(tr("Cancel"), this))
 {
     setWindowTitle(tr("New Watch List"));
-    layoutNameDialog(this,
-                     {new QLabel(tr("Watch List:"), this)},
-                     nameEdit,
-                     okButton,
-                     cancelButton);
+    layoutNameDialog(this, {new QLabel(tr("Watch List:"), this)}, nameEdit, okButton, cancelButton);
 
     connect(okButton, &QPushButton::clicked, this, &NewWatchListDlg::onOkButtonClicked);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -37,11 +37,11 @@ enum BasicDataType : int {
 // A parsed device address. An unparsed one holds 0, ~0, ~0, ~0, 0.
 struct HeapAddress
 {
-    uint32_t area = 0;             // index of the area in the device memory
-    uint32_t byteOffset = ~0u;     // first byte of the addressed value in the area
-    uint32_t bitOffset = ~0u;      // bit within that byte, ~0 for whole bytes
-    uint32_t dataType = ~0u;       // BasicDataType of the value
-    uint32_t byteLength = 0;       // bytes the value spans (1 for a bit)
+    uint32_t area = 0;         // index of the area in the device memory
+    uint32_t byteOffset = ~0u; // first byte of the addressed value in the area
+    uint32_t bitOffset = ~0u;  // bit within that byte, ~0 for whole bytes
+    uint32_t dataType = ~0u;   // BasicDataType of the value
+    uint32_t byteLength = 0;   // bytes the value spans (1 for a bit)
 };
 
 // One soft-component area of a device: its name is also the prefix of its
@@ -50,8 +50,8 @@ struct JapanMemLayout
 {
     std::string name;
     uint32_t byteSize = 0;
-    uint32_t radix = 10;       // 2, 8, 10 or 16
-    uint32_t elementSize = 0;  // bytes per address; 0 for an area of single bits
+    uint32_t radix = 10;           // 2, 8, 10 or 16
+    uint32_t elementSize = 0;      // bytes per address; 0 for an area of single bits
     uint32_t dataType = TYPE_NONE; // the area's own data type
 };
 

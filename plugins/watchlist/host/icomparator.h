@@ -24,6 +24,6 @@ public:
     // Whether the comparison may copy a's content over b's.
     virtual bool canMerge(const ComparisonItem &from, const ComparisonItem &to) = 0;
     // A view of the differences, or null when the comparator has none to offer.
-    virtual QWidget *createDiffView(const ComparisonItem &a, const ComparisonItem &b, QWidget *parent)
-        = 0;
+    virtual QWidget *
+    createDiffView(const ComparisonItem &a, const ComparisonItem &b, QWidget *parent) = 0;
 };

@@ -24,15 +24,14 @@ public:
                                const QString &title,
                                bool floating,
                                QList<QAction *> titleBarActions,
-                               QList<QAction *> menuActions)
-        = 0;
+                               QList<QAction *> menuActions) = 0;
     // Puts the window beside (tabbed with) the window besideId, when that exists.
     virtual void placeToolWindow(const QString &id, const QString &besideId) = 0;
     virtual QWidget *toolWindowWidget(const QString &id) const = 0;
     virtual void showToolWindow(const QString &id, bool raise) = 0;
     // Removes and deletes the window holding the widget; null does nothing.
     virtual void removeToolWindow(QWidget *widget) = 0;
-    virtual bool renameToolWindow(const QString &oldId, const QString &newId, const QString &title)
-        = 0;
+    virtual bool
+    renameToolWindow(const QString &oldId, const QString &newId, const QString &title) = 0;
     virtual QStringList toolWindowIds() const = 0;
 };

@@ -31,10 +31,8 @@ public:
     virtual int nodeIndex(const QString &path) const = 0;
     // Moves the child at position from to position to.
     virtual bool moveNode(const QString &parentPath, int to, int from) = 0;
-    virtual QVariant nodeData(const QString &path,
-                              const QString &key,
-                              const QVariant &defaultValue) const
-        = 0;
+    virtual QVariant
+    nodeData(const QString &path, const QString &key, const QVariant &defaultValue) const = 0;
     virtual QStringList childNodes(const QString &path) const = 0;
 
 signals:

@@ -21,7 +21,8 @@ T measure(const ComparisonItem &item, const std::function<T(const WatchListObjec
 {
     auto view = static_cast<Solution::View *>(
         HostServices::find(HostServices::application(), QStringLiteral("Solution.View")));
-    const QString name = view->nodeData(item.path, QStringLiteral("DisplayName"), QVariant()).toString();
+    const QString name =
+        view->nodeData(item.path, QStringLiteral("DisplayName"), QVariant()).toString();
     const SafeProjectModel project(
         ProjectModelManager::instance()->projectModel(item.projectName.toStdString(), false));
     if (!project)
@@ -33,8 +34,8 @@ T measure(const ComparisonItem &item, const std::function<T(const WatchListObjec
 
 bool isComplete(const ComparisonItem &item)
 {
-    return !item.title.isEmpty() && !item.projectName.isEmpty() && !item.path.isEmpty()
-           && !item.typeKey.isEmpty();
+    return !item.title.isEmpty() && !item.projectName.isEmpty() && !item.path.isEmpty() &&
+           !item.typeKey.isEmpty();
 }
 
 } // namespace
@@ -53,13 +54,19 @@ bool WatchListComparator::isSame(const ComparisonItem &a, const ComparisonItem &
     if (a.typeKey != watchListType || b.typeKey != watchListType)
         return false;
 
-    const auto count = [](const WatchListObject *list) { return list->getCount(); };
+    const auto count = [](const WatchListObject *list) {
+        return list->getCount();
+    };
     if (measure<int>(a, count) != measure<int>(b, count))
         return false;
-    const auto propertys = [](const WatchListObject *list) { return list->getPropertys(); };
+    const auto propertys = [](const WatchListObject *list) {
+        return list->getPropertys();
+    };
     if (measure<QString>(a, propertys) != measure<QString>(b, propertys))
         return false;
-    const auto listData = [](const WatchListObject *list) { return list->getListData(); };
+    const auto listData = [](const WatchListObject *list) {
+        return list->getListData();
+    };
     return measure<QByteArray>(a, listData) == measure<QByteArray>(b, listData);
 }
 
@@ -68,7 +75,8 @@ bool WatchListComparator::canMerge(const ComparisonItem &, const ComparisonItem 
     return false;
 }
 
-QWidget *WatchListComparator::createDiffView(const ComparisonItem &, const ComparisonItem &, QWidget *)
+QWidget *
+WatchListComparator::createDiffView(const ComparisonItem &, const ComparisonItem &, QWidget *)
 {
     return nullptr;
 }

@@ -11,5 +11,6 @@ public:
     QString typeKey() const override;
     bool isSame(const ComparisonItem &a, const ComparisonItem &b) override;
     bool canMerge(const ComparisonItem &from, const ComparisonItem &to) override;
-    QWidget *createDiffView(const ComparisonItem &a, const ComparisonItem &b, QWidget *parent) override;
+    QWidget *
+    createDiffView(const ComparisonItem &a, const ComparisonItem &b, QWidget *parent) override;
 };

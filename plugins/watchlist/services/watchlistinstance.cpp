@@ -12,8 +12,8 @@ WatchListInstance::WatchListInstance(QObject *parent)
 
 void WatchListInstance::addVariable(const QString &watchListName, const QString &variableName)
 {
-    const WatchListModelHandle model = WatchListModelHandle::find(
-        HostServices::currentProjectName(HostServices::application()));
+    const WatchListModelHandle model =
+        WatchListModelHandle::find(HostServices::currentProjectName(HostServices::application()));
     if (!model)
         return;
     WatchListObject *list = model->getObject(watchListName);
