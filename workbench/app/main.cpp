@@ -1,5 +1,6 @@
 #include "controllertransfer.h"
 #include "filesaving.h"
+#include "hostnames.h"
 #include "plainmessagebox.h"
 #include "solutiontree.h"
 #include "toolwindowmanager.h"
@@ -165,8 +166,7 @@ int main(int argc, char *argv[])
 
     window->show();
     // Watch lists open down there: give them room to show more than a few rows.
-    if (QDockWidget *output =
-            workbench.toolWindows()->dockWidget(QStringLiteral("orvane.CompileOutPut")))
+    if (QDockWidget *output = workbench.toolWindows()->dockWidget(HostNames::compileOutputWindow()))
         window->resizeDocks({output}, {window->height() / 2}, Qt::Vertical);
     ControllerTransfer *transfer = workbench.transfer();
     if (parser.isSet(connectOption))

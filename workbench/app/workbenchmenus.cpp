@@ -3,6 +3,7 @@
 #include "connectdialog.h"
 #include "controllertransfer.h"
 #include "cookies.h"
+#include "hostnames.h"
 #include "plainmessagebox.h"
 #include "projectundostacks.h"
 #include "trendtool.h"
@@ -31,7 +32,7 @@
 #include <memory>
 
 namespace {
-const QString programStyleKey = QStringLiteral("Program.Style");
+const QString programStyleKey = HostNames::programStyleCookie();
 }
 
 WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObject *parent)

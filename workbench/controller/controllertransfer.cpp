@@ -1,5 +1,6 @@
 #include "controllertransfer.h"
 
+#include "hostnames.h"
 #include "livewatch.h"
 #include "modbuslink.h"
 #include "simulatedcontroller.h"
@@ -8,7 +9,7 @@ ControllerTransfer::ControllerTransfer(QObject *parent)
     : Transfer(parent)
     , m_simulation(new SimulatedController(this))
 {
-    setObjectName(QStringLiteral("zentrel.Transfer"));
+    setObjectName(HostNames::transfer());
     m_announced = stateText();
     connect(
         m_simulation, &SimulatedController::memoryChanged, this, &ControllerTransfer::refreshed);

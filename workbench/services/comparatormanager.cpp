@@ -1,11 +1,12 @@
 #include "comparatormanager.h"
 
+#include "hostnames.h"
 #include "icomparator.h"
 
 ComparatorManager::ComparatorManager(QObject *parent)
     : IComparatorMan(parent)
 {
-    setObjectName(QStringLiteral("COMPARATORMAN"));
+    setObjectName(HostNames::comparatorManager());
 }
 
 ComparatorManager::~ComparatorManager() = default;

@@ -1,11 +1,13 @@
 #include "cookies.h"
 
+#include "hostnames.h"
+
 #include <algorithm>
 
 Cookies::Cookies(QObject *parent)
     : ICookies(parent)
 {
-    setObjectName(QStringLiteral("ICookies"));
+    setObjectName(HostNames::cookies());
 }
 
 Cookies::~Cookies() = default;

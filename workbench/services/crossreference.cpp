@@ -1,5 +1,6 @@
 #include "crossreference.h"
 
+#include "hostnames.h"
 #include "icookies.h"
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
@@ -13,7 +14,7 @@ CrossReference::CrossReference(ICookies *cookies, ToolWindowManager *toolWindows
     , m_cookies(cookies)
     , m_toolWindows(toolWindows)
 {
-    setObjectName(QStringLiteral("orvane.crossreference"));
+    setObjectName(HostNames::crossReference());
 
     auto *view = new QTreeWidget;
     view->setObjectName(QStringLiteral("crossReferenceView"));
@@ -44,7 +45,7 @@ void CrossReference::browseSymbol(const QString &symbol)
     m_project.clear();
 
     const QString project =
-        m_cookies ? m_cookies->value(QStringLiteral("Project.Name")).toString() : QString();
+        m_cookies ? m_cookies->value(HostNames::projectNameCookie()).toString() : QString();
     const OpenProject model(project);
     const Symbol *found = model ? model->symbol(symbol) : nullptr;
     if (model)

@@ -1,5 +1,6 @@
 #include "projectundostacks.h"
 
+#include "hostnames.h"
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
 #include "safeprojectmodel.h"
@@ -21,7 +22,7 @@ ProjectUndoStacks::ProjectUndoStacks(ToolWindowManager *toolWindows, QObject *pa
     , m_group(new QUndoGroup(this))
     , m_toolWindows(toolWindows)
 {
-    setObjectName(QStringLiteral("Solution.ViewHelper"));
+    setObjectName(HostNames::solutionViewHelper());
     connect(ProjectModelManager::instance(),
             &ProjectModelManager::commandExecuted,
             this,

@@ -1,5 +1,6 @@
 #include "solutiontree.h"
 
+#include "hostnames.h"
 #include "toolwindowmanager.h"
 
 #include <QTreeWidget>
@@ -110,7 +111,7 @@ bool isWithin(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor)
 SolutionTree::SolutionTree(ToolWindowManager *toolWindows, QObject *parent)
     : Solution::View(parent)
 {
-    setObjectName(QStringLiteral("Solution.View"));
+    setObjectName(HostNames::solutionView());
     qRegisterMetaType<Solution::NodeEvent>("Solution::NodeEvent");
     qRegisterMetaType<Solution::DataEvent>("Solution::DataEvent");
     qRegisterMetaType<Solution::NodeLevel>("Solution::NodeLevel");

@@ -1,5 +1,7 @@
 #include "toolwindowmanager.h"
 
+#include "hostnames.h"
+
 #include <QAction>
 #include <QDockWidget>
 #include <QEvent>
@@ -30,7 +32,7 @@ ToolWindowManager::ToolWindowManager(QMainWindow *mainWindow, QObject *parent)
     : IToolWindowManager(parent)
     , m_mainWindow(mainWindow)
 {
-    setObjectName(QStringLiteral("toolWindow"));
+    setObjectName(HostNames::toolWindowManager());
 
     auto *output = new QPlainTextEdit;
     output->setObjectName(QStringLiteral("compileOutput"));

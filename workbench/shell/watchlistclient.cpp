@@ -7,8 +7,7 @@ namespace WatchListClient {
 
 bool addVariable(ObjectRegistry *registry, const QString &watchListName, const QString &variable)
 {
-    return addVariable(
-        registry->value(QStringLiteral("orvane.watchlist")), watchListName, variable);
+    return addVariable(registry->value(IWatchList::serviceName()), watchListName, variable);
 }
 
 bool addVariable(QObject *service, const QString &watchListName, const QString &variable)

@@ -7,6 +7,7 @@
 #include "cookies.h"
 #include "crossreference.h"
 #include "devicecatalog.h"
+#include "hostnames.h"
 #include "icomparator.h"
 #include "plainmessagebox.h"
 #include "pluginhost.h"
@@ -38,8 +39,6 @@
 #include <QUndoStack>
 
 namespace {
-
-const char ProjectNameCookie[] = "Project.Name";
 
 void setError(QString *error, const QString &text)
 {
@@ -120,7 +119,7 @@ Workbench::Workbench(QObject *parent)
     d->crossReference = std::make_unique<CrossReference>(d->cookies.get(), d->toolWindows.get());
     d->comparators = std::make_unique<ComparatorManager>();
 
-    d->application->setManager(QStringLiteral("toolWindow"), d->toolWindows.get());
+    d->application->setManager(HostNames::toolWindowManager(), d->toolWindows.get());
     ObjectRegistry *registry = d->application->objectRegistry();
     registry->insert(d->cookies.get());
     registry->insert(d->tree.get());
@@ -157,7 +156,7 @@ Workbench::Workbench(QObject *parent)
             &ICookies::valueChanged,
             this,
             [this](const QString &key, const QVariant &value) {
-                if (key != QLatin1String(ProjectNameCookie))
+                if (key != HostNames::projectNameCookie())
                     return;
                 const QString name = value.toString();
                 if (name != d->current && d->isOpen(name))
@@ -489,9 +488,9 @@ void Workbench::setCurrentProject(const QString &projectName)
     const bool changed = projectName != d->current;
     d->current = projectName;
     if (projectName.isEmpty())
-        d->cookies->remove(QLatin1String(ProjectNameCookie));
+        d->cookies->remove(HostNames::projectNameCookie());
     else
-        d->cookies->setValue(QLatin1String(ProjectNameCookie), projectName);
+        d->cookies->setValue(HostNames::projectNameCookie(), projectName);
     if (d->undoStacks->currentProject() != projectName)
         d->undoStacks->setCurrentProject(projectName);
     d->tree->selectProject(projectName);

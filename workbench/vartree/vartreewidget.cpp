@@ -2,6 +2,7 @@
 
 #include "accore.h"
 #include "addressproblem.h"
+#include "hostnames.h"
 #include "iapplication.h"
 #include "icookies.h"
 #include "livewatch.h"
@@ -67,8 +68,8 @@ private:
 
 QString projectNameCookie()
 {
-    const auto cookies = qobject_cast<ICookies *>(service(QStringLiteral("ICookies")));
-    return cookies ? cookies->value(QStringLiteral("Project.Name")).toString() : QString();
+    const auto cookies = qobject_cast<ICookies *>(service(HostNames::cookies()));
+    return cookies ? cookies->value(HostNames::projectNameCookie()).toString() : QString();
 }
 
 void setTextIfChanged(QTreeWidgetItem *item, int column, const QString &text)
@@ -637,7 +638,7 @@ VarTreeWidget::VarTreeWidget(QWidget *parent)
             d->expandWord(word);
     });
 
-    d->transfer = qobject_cast<Transfer *>(service(QStringLiteral("zentrel.Transfer")));
+    d->transfer = qobject_cast<Transfer *>(service(HostNames::transfer()));
     if (d->transfer) {
         connect(d->transfer.data(), &Transfer::onlineState, this, [this](bool online) {
             if (online)
@@ -647,10 +648,10 @@ VarTreeWidget::VarTreeWidget(QWidget *parent)
             d->updateTimer();
         });
     }
-    if (auto cookies = qobject_cast<ICookies *>(service(QStringLiteral("ICookies")))) {
+    if (auto cookies = qobject_cast<ICookies *>(service(HostNames::cookies()))) {
         connect(
             cookies, &ICookies::valueChanged, this, [this](const QString &key, const QVariant &) {
-                if (d->ownProject().isEmpty() && key == QLatin1String("Project.Name"))
+                if (d->ownProject().isEmpty() && key == HostNames::projectNameCookie())
                     resetTree();
             });
     }

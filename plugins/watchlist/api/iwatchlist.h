@@ -16,5 +16,8 @@ public:
         : QObject(parent)
     {}
 
+    // The object name the service is registered under.
+    static QString serviceName() { return QStringLiteral("orvane.watchlist"); }
+
     virtual void addVariable(const QString &watchListName, const QString &variableName) = 0;
 };

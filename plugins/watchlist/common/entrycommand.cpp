@@ -1,6 +1,7 @@
 #include "entrycommand.h"
 
 #include "entrychanges.h"
+#include "hostnames.h"
 #include "hostservices.h"
 #include "showmodes.h"
 #include "viewhelper.h"
@@ -155,8 +156,7 @@ bool EntryCommand::perform(const QString &projectName,
         list->setPropertys(after);
 
     auto command = new EntryCommand(projectName, list->getName(), change, before, after, text);
-    auto helper = static_cast<Solution::ViewHelper *>(
-        HostServices::find(HostServices::application(), QStringLiteral("Solution.ViewHelper")));
+    auto helper = HostServices::viewHelper(HostServices::application());
     if (helper)
         helper->pushCommand(command);
     else

@@ -1,8 +1,12 @@
 #include "hostservices.h"
 
+#include "hostnames.h"
 #include "iapplication.h"
 #include "icookies.h"
+#include "itoolwindowmanager.h"
 #include "objectregistry.h"
+#include "solutionview.h"
+#include "viewhelper.h"
 
 #include <QCoreApplication>
 #include <QVariant>
@@ -22,10 +26,32 @@ QObject *find(IApplication *application, const QString &name)
     return application->objectRegistry()->value(name);
 }
 
+Solution::View *solutionView(IApplication *application)
+{
+    return static_cast<Solution::View *>(find(application, HostNames::solutionView()));
+}
+
+Solution::ViewHelper *viewHelper(IApplication *application)
+{
+    return static_cast<Solution::ViewHelper *>(find(application, HostNames::solutionViewHelper()));
+}
+
+ICookies *cookies(IApplication *application)
+{
+    return qobject_cast<ICookies *>(find(application, HostNames::cookies()));
+}
+
+IToolWindowManager *toolWindows(IApplication *application)
+{
+    return application ? static_cast<IToolWindowManager *>(
+                             application->getManager(HostNames::toolWindowManager()))
+                       : nullptr;
+}
+
 QString currentProjectName(IApplication *application)
 {
-    auto cookies = static_cast<ICookies *>(find(application, QStringLiteral("ICookies")));
-    return cookies->value(QStringLiteral("Project.Name"), QVariant()).toString();
+    ICookies *store = cookies(application);
+    return store ? store->value(HostNames::projectNameCookie(), QVariant()).toString() : QString();
 }
 
 } // namespace HostServices

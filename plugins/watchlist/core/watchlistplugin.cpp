@@ -1,5 +1,6 @@
 #include "watchlistplugin.h"
 
+#include "hostnames.h"
 #include "hostservices.h"
 #include "iapplication.h"
 #include "icomparatorman.h"
@@ -30,23 +31,6 @@
 namespace {
 
 const QString folderNodeName = QStringLiteral("Watch List");
-
-Solution::View *solutionView(IApplication *application)
-{
-    return static_cast<Solution::View *>(
-        HostServices::find(application, QStringLiteral("Solution.View")));
-}
-
-Solution::ViewHelper *viewHelper()
-{
-    return static_cast<Solution::ViewHelper *>(
-        HostServices::find(HostServices::application(), QStringLiteral("Solution.ViewHelper")));
-}
-
-IToolWindowManager *toolWindows(IApplication *application)
-{
-    return static_cast<IToolWindowManager *>(application->getManager(QStringLiteral("toolWindow")));
-}
 
 QString windowIdOf(const QString &name)
 {
@@ -99,7 +83,7 @@ bool WatchListPlugin::initialize()
     connect(actionRemove, &QAction::triggered, this, &WatchListPlugin::onActionRemove);
     connect(actionRename, &QAction::triggered, this, &WatchListPlugin::onActionRename);
 
-    Solution::View *view = solutionView(application);
+    Solution::View *view = HostServices::solutionView(application);
     connect(view,
             &Solution::View::projectOpened,
             this,
@@ -116,8 +100,7 @@ bool WatchListPlugin::initialize()
             &WatchListPlugin::onNodeEvent,
             Qt::UniqueConnection);
 
-    auto helper = static_cast<Solution::ViewHelper *>(
-        HostServices::find(application, QStringLiteral("Solution.ViewHelper")));
+    auto helper = HostServices::viewHelper(application);
     connect(helper,
             &Solution::ViewHelper::commandExecuted,
             this,
@@ -132,7 +115,7 @@ bool WatchListPlugin::initialize()
 void WatchListPlugin::startWatchListService()
 {
     auto service = new WatchListInstance(this);
-    service->setObjectName(QStringLiteral("orvane.watchlist"));
+    service->setObjectName(IWatchList::serviceName());
     // An earlier service under the name keeps it; ours still answers our own requests.
     ObjectRegistry *registry = application->objectRegistry();
     if (!registry->value(service->objectName()))
@@ -143,7 +126,7 @@ void WatchListPlugin::startWatchListService()
 void WatchListPlugin::registerComparator()
 {
     auto manager = qobject_cast<IComparatorMan *>(
-        HostServices::find(application, QStringLiteral("COMPARATORMAN")));
+        HostServices::find(application, HostNames::comparatorManager()));
     if (!manager)
         return;
     auto comparator = new WatchListComparator;
@@ -155,9 +138,9 @@ void WatchListPlugin::shutdown()
 {
     // The host may still emit before it deletes the plug-in; nothing may
     // reach the menus deleted below.
-    if (Solution::View *view = solutionView(application))
+    if (Solution::View *view = HostServices::solutionView(application))
         view->disconnect(this);
-    if (QObject *helper = viewHelper())
+    if (QObject *helper = HostServices::viewHelper(HostServices::application()))
         helper->disconnect(this);
     for (WatchListInstance *service : findChildren<WatchListInstance *>())
         service->disconnect(this);
@@ -194,7 +177,7 @@ void WatchListPlugin::addWatchListNode(const QString &name, const QString &folde
     info.data.insert(QStringLiteral("isWatchList"), true);
     info.data.insert(QStringLiteral("FileName"), QString(folder + QLatin1Char('.') + name));
     info.data.insert(QStringLiteral("MimeType"), QStringLiteral("TYPE.WATCHLIST"));
-    solutionView(application)->addNode(folder, info, 0);
+    HostServices::solutionView(application)->addNode(folder, info, 0);
 }
 
 void WatchListPlugin::onProjectOpened(QString projectName,
@@ -214,7 +197,7 @@ void WatchListPlugin::onProjectOpened(QString projectName,
     folder.visible = 1;
     folder.name = folderNodeName;
     folder.text = tr("Watch List");
-    solutionView(application)->addNode(projectName, folder, 0);
+    HostServices::solutionView(application)->addNode(projectName, folder, 0);
 
     const QString previousFolderPath = folderPath;
     folderPath = projectName + QLatin1Char('.') + folder.name;
@@ -245,8 +228,9 @@ void WatchListPlugin::onProjectClosed()
 void WatchListPlugin::onNodeEvent(QString path, Solution::NodeEvent event, QVariant param)
 {
     Q_UNUSED(param)
-    const bool isWatchList =
-        solutionView(application)->nodeData(path, QStringLiteral("isWatchList"), false).toBool();
+    const bool isWatchList = HostServices::solutionView(application)
+                                 ->nodeData(path, QStringLiteral("isWatchList"), false)
+                                 .toBool();
     const bool isFolder = path == currentFolderPath();
     if (!isWatchList && !isFolder)
         return;
@@ -282,8 +266,10 @@ void WatchListPlugin::onActionInsert()
     addWatchListNode(name);
     openWatchList(name);
 
-    if (WatchListObject *list = model->getObject(name); viewHelper() && list)
-        viewHelper()->pushCommand(new ModelInsertCommand(list, model.model()));
+    if (WatchListObject *list = model->getObject(name);
+        HostServices::viewHelper(HostServices::application()) && list)
+        HostServices::viewHelper(HostServices::application())
+            ->pushCommand(new ModelInsertCommand(list, model.model()));
 }
 
 void WatchListPlugin::onActionRemove()
@@ -302,8 +288,10 @@ void WatchListPlugin::onActionRemove()
     if (answer != 0 || !isStillCurrent(model))
         return;
 
-    if (WatchListObject *list = model->getObject(currentName); viewHelper() && list)
-        viewHelper()->pushCommand(new ModelRemoveCommand(list, model.model()));
+    if (WatchListObject *list = model->getObject(currentName);
+        HostServices::viewHelper(HostServices::application()) && list)
+        HostServices::viewHelper(HostServices::application())
+            ->pushCommand(new ModelRemoveCommand(list, model.model()));
     doRemoveWatchList(currentName);
 }
 
@@ -317,9 +305,10 @@ void WatchListPlugin::onActionRename()
         return;
     const QString newName = dialog.getName();
 
-    if (WatchListObject *list = model->getObject(currentName); viewHelper() && list)
-        viewHelper()->pushCommand(
-            new ModelRenameCommand(list, model.model(), currentName, newName));
+    if (WatchListObject *list = model->getObject(currentName);
+        HostServices::viewHelper(HostServices::application()) && list)
+        HostServices::viewHelper(HostServices::application())
+            ->pushCommand(new ModelRenameCommand(list, model.model(), currentName, newName));
     doRenameWatchList(currentName, newName);
 }
 
@@ -350,7 +339,7 @@ void WatchListPlugin::onCommandExecuted(QString type, QString subModel, QString 
         if (WatchListObject *list = model->getObject(index)) {
             addWatchListNode(list->getName());
             // The list is back at its place in the model; so is its node.
-            Solution::View *view = solutionView(application);
+            Solution::View *view = HostServices::solutionView(application);
             const int nodeIndex = view->nodeIndex(nodePath(list->getName()));
             if (nodeIndex >= 0 && nodeIndex != int(index))
                 view->moveNode(currentFolderPath(), int(index), nodeIndex);
@@ -382,7 +371,7 @@ WatchListWidget *WatchListPlugin::openWatchList(const QString &name)
     const WatchListModelHandle model = findWatchListModel();
     if (!model)
         return nullptr;
-    IToolWindowManager *windows = toolWindows(application);
+    IToolWindowManager *windows = HostServices::toolWindows(application);
     const QString id = windowIdOf(name);
     QWidget *widget = windows->toolWindowWidget(id);
     auto existing = qobject_cast<WatchListWidget *>(widget);
@@ -400,7 +389,7 @@ WatchListWidget *WatchListPlugin::openWatchList(const QString &name)
             delete created;
             return nullptr;
         }
-        windows->placeToolWindow(id, QStringLiteral("orvane.CompileOutPut"));
+        windows->placeToolWindow(id, HostNames::compileOutputWindow());
         widget = created;
     }
     windows->showToolWindow(id, true);
@@ -409,8 +398,8 @@ WatchListWidget *WatchListPlugin::openWatchList(const QString &name)
 
 void WatchListPlugin::closeWatchList(const QString &name)
 {
-    Solution::View *view = solutionView(application);
-    toolWindows(application)->removeToolWindow(ownWindow(name));
+    Solution::View *view = HostServices::solutionView(application);
+    HostServices::toolWindows(application)->removeToolWindow(ownWindow(name));
     view->removeNode(nodePath(name), true);
 }
 
@@ -429,7 +418,7 @@ QString WatchListPlugin::nodePath(const QString &name) const
 WatchListWidget *WatchListPlugin::ownWindow(const QString &name) const
 {
     auto widget = qobject_cast<WatchListWidget *>(
-        toolWindows(application)->toolWindowWidget(windowIdOf(name)));
+        HostServices::toolWindows(application)->toolWindowWidget(windowIdOf(name)));
     if (widget && widget->getProjectName() != HostServices::currentProjectName(application))
         return nullptr;
     return widget;
@@ -438,7 +427,7 @@ WatchListWidget *WatchListPlugin::ownWindow(const QString &name) const
 void WatchListPlugin::applyWatchListRename(const QString &oldName, const QString &newName)
 {
     if (WatchListWidget *widget = ownWindow(oldName)) {
-        IToolWindowManager *windows = toolWindows(application);
+        IToolWindowManager *windows = HostServices::toolWindows(application);
         // One window per name: another project's list of the new name makes
         // room, as it does when a window opens.
         auto holder =
@@ -455,7 +444,7 @@ void WatchListPlugin::applyWatchListRename(const QString &oldName, const QString
     }
 
     // The new node takes the old one's place among its siblings.
-    Solution::View *view = solutionView(application);
+    Solution::View *view = HostServices::solutionView(application);
     const QString folder = currentFolderPath();
     const QString oldPath = nodePath(oldName);
     addWatchListNode(newName, folder);

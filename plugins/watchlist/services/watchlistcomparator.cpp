@@ -1,6 +1,7 @@
 #include "watchlistcomparator.h"
 
 #include "abstractprojectmodel.h"
+#include "hostnames.h"
 #include "hostservices.h"
 #include "projectmodelmanager.h"
 #include "safeprojectmodel.h"
@@ -19,8 +20,7 @@ const QString watchListType = QStringLiteral("TYPE.WATCHLIST");
 template<typename T>
 T measure(const ComparisonItem &item, const std::function<T(const WatchListObject *)> &read)
 {
-    auto view = static_cast<Solution::View *>(
-        HostServices::find(HostServices::application(), QStringLiteral("Solution.View")));
+    auto view = HostServices::solutionView(HostServices::application());
     const QString name =
         view->nodeData(item.path, QStringLiteral("DisplayName"), QVariant()).toString();
     const SafeProjectModel project(

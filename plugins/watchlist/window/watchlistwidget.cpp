@@ -4,6 +4,7 @@
 #include "accore.h"
 #include "entrychanges.h"
 #include "entrycommand.h"
+#include "hostnames.h"
 #include "hostservices.h"
 #include "icookies.h"
 #include "icrossreference.h"
@@ -173,9 +174,8 @@ void WatchListWidget::setupUi()
     addCommand(tr("Insert"), &WatchListWidget::insertRowAtSelection);
     addCommand(tr("Delete"), &WatchListWidget::deleteSelectedRows);
 
-    auto cookies = qobject_cast<ICookies *>(
-        HostServices::find(HostServices::application(), QStringLiteral("ICookies")));
-    if (cookies && cookies->value(QStringLiteral("Program.Style"), 0).toInt() == 1) {
+    auto cookies = HostServices::cookies(HostServices::application());
+    if (cookies && cookies->value(HostNames::programStyleCookie(), 0).toInt() == 1) {
         QAction *batchMonitor = contextMenu->addAction(tr("Batch Monitor"));
         connect(batchMonitor, &QAction::triggered, this, &WatchListWidget::onBatchMonitor);
     }
@@ -211,8 +211,7 @@ void WatchListWidget::connectHost()
     connect(
         EntryChanges::instance(), &EntryChanges::changed, this, &WatchListWidget::onEntriesChanged);
 
-    QObject *transfer =
-        HostServices::find(HostServices::application(), QStringLiteral("zentrel.Transfer"));
+    QObject *transfer = HostServices::find(HostServices::application(), HostNames::transfer());
     if (qobject_cast<Transfer *>(transfer))
         connect(transfer, SIGNAL(onlineState(bool)), this, SLOT(onOnlineStateChanged(bool)));
 
@@ -620,8 +619,7 @@ void WatchListWidget::onItemChanged(QTreeWidgetItem *item, int column)
 
 void WatchListWidget::gotoDefinition()
 {
-    auto helper = static_cast<Solution::ViewHelper *>(
-        HostServices::find(HostServices::application(), QStringLiteral("Solution.ViewHelper")));
+    auto helper = HostServices::viewHelper(HostServices::application());
     if (!helper)
         return;
     QTreeWidgetItem *item = varTree->currentItem();
@@ -633,7 +631,7 @@ void WatchListWidget::gotoDefinition()
 void WatchListWidget::browseCrossReference()
 {
     auto crossReference = qobject_cast<ICrossReference *>(
-        HostServices::find(HostServices::application(), QStringLiteral("orvane.crossreference")));
+        HostServices::find(HostServices::application(), HostNames::crossReference()));
     if (!crossReference)
         return;
     QTreeWidgetItem *item = varTree->currentItem();
