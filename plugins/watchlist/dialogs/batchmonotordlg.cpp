@@ -2,6 +2,7 @@
 
 #include "accore.h"
 #include "hostservices.h"
+#include "ui_batchmonotordlg.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,43 +22,7 @@
 #include <algorithm>
 #include <limits>
 
-struct BatchMonotorDlg::Form
-{
-    QHBoxLayout *horizontalLayout_5 = nullptr;
-    QGroupBox *groupBox = nullptr;
-    QHBoxLayout *horizontalLayout_4 = nullptr;
-    QGridLayout *gridLayout = nullptr;
-    QLabel *label = nullptr;
-    QComboBox *comboSCType = nullptr;
-    QLabel *label_3 = nullptr;
-    QComboBox *comboDataType = nullptr;
-    QLabel *label_2 = nullptr;
-    QComboBox *comboShowMode = nullptr;
-    QLabel *label_4 = nullptr;
-    QLineEdit *editBeginAddr = nullptr;
-    QLabel *label_5 = nullptr;
-    QLineEdit *editEndAddr = nullptr;
-    QLabel *label_6 = nullptr;
-    QWidget *widget = nullptr;
-    QHBoxLayout *horizontalLayout = nullptr;
-    QSpinBox *spinLength = nullptr;
-    QCheckBox *checkLength = nullptr;
-    QWidget *widget_2 = nullptr;
-    QHBoxLayout *horizontalLayout_6 = nullptr;
-    QPushButton *btnOK = nullptr;
-    QPushButton *btnCancel = nullptr;
-
-    void setupUi(QDialog *dialog);
-    void retranslateUi(QDialog *dialog);
-};
-
 namespace {
-
-template<typename T> T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
 
 // An empty field reads as address 0; a text that is no number in the radix
 // (too long for any counter, say) lies past every area.
@@ -94,98 +59,9 @@ constexpr Qt::MatchFlags exactly = Qt::MatchExactly | Qt::MatchCaseSensitive;
 
 } // namespace
 
-void BatchMonotorDlg::Form::setupUi(QDialog *dialog)
-{
-    dialog->setObjectName(QStringLiteral("BatchMonotorDlg"));
-    dialog->resize(556, 167);
-    dialog->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-
-    horizontalLayout_5 = named(new QHBoxLayout(dialog), "horizontalLayout_5");
-    horizontalLayout_5->setSpacing(6);
-    groupBox = named(new QGroupBox(dialog), "groupBox");
-    horizontalLayout_4 = named(new QHBoxLayout(groupBox), "horizontalLayout_4");
-    gridLayout = named(new QGridLayout, "gridLayout");
-
-    label = named(new QLabel(groupBox), "label");
-    gridLayout->addWidget(label, 0, 0, 1, 1);
-    comboSCType = named(new QComboBox(groupBox), "comboSCType");
-    comboSCType->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    comboSCType->setMinimumSize(100, 0);
-    gridLayout->addWidget(comboSCType, 0, 1, 1, 1);
-    label_3 = named(new QLabel(groupBox), "label_3");
-    gridLayout->addWidget(label_3, 0, 2, 1, 1);
-    comboDataType = named(new QComboBox(groupBox), "comboDataType");
-    comboDataType->setMinimumSize(100, 0);
-    gridLayout->addWidget(comboDataType, 0, 3, 1, 1);
-
-    label_2 = named(new QLabel(groupBox), "label_2");
-    gridLayout->addWidget(label_2, 1, 0, 1, 1);
-    comboShowMode = named(new QComboBox(groupBox), "comboShowMode");
-    gridLayout->addWidget(comboShowMode, 1, 1, 1, 1);
-
-    label_4 = named(new QLabel(groupBox), "label_4");
-    gridLayout->addWidget(label_4, 2, 0, 1, 1);
-    editBeginAddr = named(new QLineEdit(groupBox), "editBeginAddr");
-    gridLayout->addWidget(editBeginAddr, 2, 1, 1, 1);
-    label_5 = named(new QLabel(groupBox), "label_5");
-    gridLayout->addWidget(label_5, 2, 2, 1, 1);
-    editEndAddr = named(new QLineEdit(groupBox), "editEndAddr");
-    gridLayout->addWidget(editEndAddr, 2, 3, 1, 1);
-
-    label_6 = named(new QLabel(groupBox), "label_6");
-    gridLayout->addWidget(label_6, 3, 0, 1, 1);
-    widget = named(new QWidget(groupBox), "widget");
-    horizontalLayout = named(new QHBoxLayout(widget), "horizontalLayout");
-    horizontalLayout->setSpacing(3);
-    horizontalLayout->setContentsMargins(0, 0, 2, 0);
-    spinLength = named(new QSpinBox(widget), "spinLength");
-    spinLength->setEnabled(false);
-    spinLength->setRange(1, 999999999);
-    horizontalLayout->addWidget(spinLength);
-    checkLength = named(new QCheckBox(widget), "checkLength");
-    checkLength->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    checkLength->setMinimumSize(0, 0);
-    horizontalLayout->addWidget(checkLength);
-    gridLayout->addWidget(widget, 3, 1, 1, 1);
-
-    widget_2 = named(new QWidget(groupBox), "widget_2");
-    horizontalLayout_6 = named(new QHBoxLayout(widget_2), "horizontalLayout_6");
-    horizontalLayout_6->setContentsMargins(0, 0, 0, 0);
-    btnOK = named(new QPushButton(widget_2), "btnOK");
-    btnOK->setMinimumSize(80, 0);
-    horizontalLayout_6->addWidget(btnOK);
-    btnCancel = named(new QPushButton(widget_2), "btnCancel");
-    btnCancel->setMinimumSize(80, 0);
-    horizontalLayout_6->addWidget(btnCancel);
-    gridLayout->addWidget(widget_2, 4, 3, 1, 1);
-
-    horizontalLayout_4->addLayout(gridLayout);
-    horizontalLayout_5->addWidget(groupBox);
-
-    retranslateUi(dialog);
-}
-
-void BatchMonotorDlg::Form::retranslateUi(QDialog *dialog)
-{
-    dialog->setWindowTitle(BatchMonotorDlg::tr("\u200B\u200B"
-                                               "Batch Monitor"));
-    groupBox->setTitle(QString());
-    label->setText(BatchMonotorDlg::tr("SoftComponent Type:"));
-    label_3->setText(BatchMonotorDlg::tr("Data Type:"));
-    label_2->setText(BatchMonotorDlg::tr("Show Mode:"));
-    label_4->setText(BatchMonotorDlg::tr("Begin Address:"));
-    editBeginAddr->setText(QStringLiteral("0"));
-    label_5->setText(BatchMonotorDlg::tr("End Address:"));
-    editEndAddr->setText(QStringLiteral("0"));
-    label_6->setText(BatchMonotorDlg::tr("Length:"));
-    checkLength->setText(QString());
-    btnOK->setText(BatchMonotorDlg::tr("OK"));
-    btnCancel->setText(BatchMonotorDlg::tr("Cancel"));
-}
-
 BatchMonotorDlg::BatchMonotorDlg(const QString &projectName)
     : QDialog(nullptr)
-    , ui(std::make_unique<Form>())
+    , ui(std::make_unique<Ui::BatchMonotorDlg>())
     , projectName(projectName)
 {
     ui->setupUi(this);

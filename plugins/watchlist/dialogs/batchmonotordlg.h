@@ -8,6 +8,10 @@
 
 class QValidator;
 
+namespace Ui {
+class BatchMonotorDlg;
+} // namespace Ui
+
 // A range of device addresses to watch, as the batch monitor accepted it.
 struct BatchMonitorParam
 {
@@ -48,15 +52,13 @@ private slots:
     void onOk();
 
 private:
-    struct Form;
-
     QString currentProject() const;
     void setStyleType(QWidget *widget, const QString &value);
     void initComboBoxes();
     void initValidators();
     void tell(const QString &message);
 
-    std::unique_ptr<Form> ui;
+    std::unique_ptr<Ui::BatchMonotorDlg> ui;
     QString projectName;
     QMap<QString, int> m_scTypeUnits;
     QValidator *binaryValidator = nullptr;
