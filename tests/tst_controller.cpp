@@ -15,11 +15,17 @@
 #include "trendwindow.h"
 #include "vartreewidget.h"
 #include "workbench.h"
+#include "workbenchmenus.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -121,6 +127,7 @@ private slots:
     void simulatedControllerTakesWrites();
     void connectionFaults();
     void valuesAge();
+    void statusShowsConnection();
     void slowServerBuildsNoBacklog();
     void deviceFaults_data();
     void deviceFaults();
@@ -524,6 +531,42 @@ void tst_Controller::valuesAge()
     QTRY_COMPARE(valueOf(0), QStringLiteral("99"));
     QCOMPARE(status(), ac::Reading::Current);
     QVERIFY(!isStale(0));
+}
+
+// The connection's state stays in view in the status bar, whatever passing
+// message shows beside it; Controller > Online has a shortcut.
+void tst_Controller::statusShowsConnection()
+{
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("settings.ini"), QSettings::IniFormat);
+    WorkbenchMenus menus(&m_host->workbench(), &settings);
+    menus.setInteractive(false);
+    QMainWindow *window = m_host->workbench().mainWindow();
+    auto state = window->statusBar()->findChild<QLabel *>("connectionState");
+    QVERIFY(state);
+    QCOMPARE(state->text(), QStringLiteral("Offline"));
+    QAction *online = nullptr;
+    for (QAction *action : window->menuBar()->findChildren<QAction *>()) {
+        if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O))
+            online = action;
+    }
+    QVERIFY(online && online->isCheckable());
+
+    m_host->workbench().setControllerSettings(project, device(m_server->port()));
+    online->trigger();
+    const QString device = QStringLiteral("127.0.0.1:%1 (unit 1)").arg(m_server->port());
+    QCOMPARE(state->text(), "Connecting to " + device + "…");
+    QTRY_COMPARE(state->text(), "Online with " + device);
+    window->statusBar()->showMessage("Something else");
+    QCOMPARE(state->text(), "Online with " + device);
+    QCOMPARE(m_server->command("drop"), QByteArray("ok"));
+    QTRY_VERIFY2(
+        state->text().startsWith("Reconnecting… The connection to " + device + " was lost"),
+        qPrintable(state->text()));
+    QVERIFY(online->isChecked());
+    online->trigger(); // switches the reconnecting off
+    QCOMPARE(state->text(), QStringLiteral("Offline"));
+    QVERIFY(!m_host->workbench().transfer()->isOnline());
 }
 
 void tst_Controller::slowServerBuildsNoBacklog()
