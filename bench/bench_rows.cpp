@@ -1,0 +1,297 @@
+// Deleting selected rows, paging a long list through the scroll bar, and
+// refreshing a screen of values.
+
+#include "harness.h"
+
+#include "controllertransfer.h"
+#include "projectmodel.h"
+#include "projectmodelmanager.h"
+#include "simulatedcontroller.h"
+#include "vartreewidget.h"
+#include "watchlistobject.h"
+#include "watchlistwidget.h"
+#include "workbench.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QItemSelectionModel>
+#include <QScrollBar>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace bench {
+
+// k rows in the middle of the list, as one block.
+QItemSelection blockSelection(QAbstractItemModel *model, int rows, int k)
+{
+    const int first = (rows - k) / 2;
+    return QItemSelection(model->index(first, 0), model->index(first + k - 1, 0));
+}
+
+// Select-all + Delete and its smaller cousins: a block of k rows of a fully
+// loaded list, the current row the block's last. The bare tree deletes the
+// same rows from the highest, its current row elsewhere.
+void benchDeleting(Workbench &workbench)
+{
+    constexpr int size = 100000;
+    const QString name = QStringLiteral("Deleting");
+    makeList(name, 0);
+    workbench.transfer()->setOnline(true);
+    std::printf(
+        "\nDeleting k selected rows of a fully loaded list of %d, the current row among them\n",
+        size);
+    std::printf(
+        "%10s %12s %12s %14s %12s\n", "k", "window ms", "bare ms", "window us/row", "window/bare");
+    double perRowFirst = 0;
+    double perRowLast = 0;
+    bool withinBare = true;
+    for (int k : {1000, 10000, 100000}) {
+        QStringList entries;
+        for (int i = 0; i < size; ++i)
+            entries.append(QStringLiteral("D%1").arg(i % 8000));
+        benchList(name)->setVariables(entries);
+        std::unique_ptr<WatchListWidget> widget;
+        openWindow(widget, name);
+        widget->showVariable(size - 1);
+        QCoreApplication::processEvents();
+        VarTreeWidget *tree = widget->tree();
+        tree->clearSelection();
+        tree->selectionModel()->select(blockSelection(tree->model(), size, k),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        tree->selectionModel()->setCurrentIndex(tree->model()->index((size - k) / 2 + k - 1, 0),
+                                                QItemSelectionModel::NoUpdate);
+        QElapsedTimer timer;
+        timer.start();
+        widget->deleteSelectedRows();
+        QCoreApplication::processEvents();
+        const double windowMs = double(timer.nsecsElapsed()) / 1e6;
+        const bool right =
+            benchList(name)->getCount() == size - k && tree->topLevelItemCount() == size - k + 1;
+        widget.reset();
+
+        std::unique_ptr<QTreeWidget> bare;
+        openFloor(bare, size + 1);
+        bare->selectionModel()->select(blockSelection(bare->model(), size, k),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        bare->selectionModel()->setCurrentIndex(bare->model()->index(size, 0),
+                                                QItemSelectionModel::NoUpdate);
+        timer.start();
+        const QModelIndexList selected = bare->selectionModel()->selectedRows();
+        std::vector<int> rows;
+        for (const QModelIndex &index : selected)
+            rows.push_back(index.row());
+        std::sort(rows.begin(), rows.end());
+        for (auto row = rows.crbegin(); row != rows.crend(); ++row)
+            delete bare->takeTopLevelItem(*row);
+        QCoreApplication::processEvents();
+        const double bareMs = double(timer.nsecsElapsed()) / 1e6;
+        bare.reset();
+
+        const double perRow = windowMs * 1000 / k;
+        if (k == 1000)
+            perRowFirst = perRow;
+        perRowLast = perRow;
+        withinBare = withinBare && windowMs <= 3 * bareMs;
+        std::printf("%10d %12.1f %12.1f %14.2f %11.2fx%s\n",
+                    k,
+                    windowMs,
+                    bareMs,
+                    perRow,
+                    windowMs / bareMs,
+                    right ? "" : "  WRONG ROWS");
+    }
+    std::printf("per row at k = 100,000 / per row at k = 1,000: %.2fx (target <= 1.5x: %s)\n",
+                perRowLast / perRowFirst,
+                verdict(perRowLast / perRowFirst <= 1.5));
+    std::printf("window / bare tree at every k <= 3x: %s\n", verdict(withinBare));
+    workbench.transfer()->setOnline(false);
+    benchList(name)->setVariables({});
+}
+
+// Paging as the user does it: the window shown and online, the scroll bar
+// pulled to its end, the events of each page processed before the next.
+void benchScrollPaging(Workbench &workbench)
+{
+    constexpr int size = 1000000;
+    constexpr int page = 20;
+    constexpr int pagesMeasured = 50;
+    const QString name = QStringLiteral("ScrollPaging");
+    makeList(name, size);
+    workbench.transfer()->setOnline(true);
+    std::printf("\nPaging a list of %d entries by its scroll bar, shown and online\n", size);
+
+    // Pulls the bar to its end; returns the ms of pages that each loaded rows.
+    const auto pageAt = [&](QTreeWidget *tree, const std::function<void()> &load) {
+        QScrollBar *bar = tree->verticalScrollBar();
+        double total = 0;
+        for (int i = 0; i < pagesMeasured; ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            if (load)
+                load();
+            bar->setValue(bar->maximum());
+            QCoreApplication::processEvents();
+            total += double(timer.nsecsElapsed()) / 1e6;
+        }
+        return total / pagesMeasured;
+    };
+
+    std::unique_ptr<WatchListWidget> widget;
+    openWindow(widget, name);
+    widget->showVariable(1000);
+    QCoreApplication::processEvents();
+    const double windowAt1k = pageAt(widget->tree(), {});
+    widget->showVariable(500000);
+    QCoreApplication::processEvents();
+    const double windowAt500k = pageAt(widget->tree(), {});
+    widget.reset();
+
+    std::unique_ptr<QTreeWidget> bare;
+    int next = 0;
+    const auto bareRows = [&](int n) {
+        QList<QTreeWidgetItem *> items;
+        for (int i = 0; i < n; ++i)
+            items.append(
+                new QTreeWidgetItem(QStringList{QStringLiteral("D%1").arg(next++ % 8000)}));
+        bare->addTopLevelItems(items);
+    };
+    openFloor(bare, 1000);
+    next = 1000;
+    const double bareAt1k = pageAt(bare.get(), [&] { bareRows(page); });
+    bareRows(500000 - next);
+    QCoreApplication::processEvents();
+    const double bareAt500k = pageAt(bare.get(), [&] { bareRows(page); });
+    bare.reset();
+
+    const double growth = windowAt500k / windowAt1k;
+    std::printf("window: a page at 1,000 rows %.2f ms, at 500,000 rows %.2f ms: %.2fx "
+                "(target <= 1.5x: %s)\n",
+                windowAt1k,
+                windowAt500k,
+                growth,
+                verdict(growth <= 1.5));
+    std::printf("bare QTreeWidget the same way: %.2f ms, %.2f ms: %.2fx\n",
+                bareAt1k,
+                bareAt500k,
+                bareAt500k / bareAt1k);
+
+    // All the entries, a page at a time, then shown once.
+    const qint64 heapBefore = heapInUse();
+    QElapsedTimer timer;
+    timer.start();
+    openWindow(widget, name);
+    while (widget->lastLoadedRow() + 1 < size)
+        widget->loadRows(page);
+    QCoreApplication::processEvents();
+    const double windowAll = double(timer.nsecsElapsed()) / 1e6;
+    const double windowBytes = double(heapInUse() - heapBefore) / size;
+    const bool right = widget->tree()->topLevelItemCount() == size + 1;
+    // What going online, offline or a symbol synchronisation costs with every row loaded.
+    timer.start();
+    widget->tree()->resetTree();
+    const double resetAll = double(timer.nsecsElapsed()) / 1e6;
+    widget.reset();
+
+    const qint64 bareHeapBefore = heapInUse();
+    timer.start();
+    bare = std::make_unique<QTreeWidget>();
+    bare->setColumnCount(10);
+    bare->resize(windowWidth, windowHeight);
+    bare->show();
+    next = 0;
+    while (next < size)
+        bareRows(page);
+    QCoreApplication::processEvents();
+    const double bareAll = double(timer.nsecsElapsed()) / 1e6;
+    const double bareBytes = double(heapInUse() - bareHeapBefore) / size;
+    bare.reset();
+
+    std::printf("loading all %d rows by pages of %d: window %.0f ms, bare QTreeWidget %.0f ms: "
+                "%.2fx (target <= 3x: %s)%s\n",
+                size,
+                page,
+                windowAll,
+                bareAll,
+                windowAll / bareAll,
+                verdict(windowAll <= 3 * bareAll),
+                right ? "" : "  WRONG ROWS");
+    std::printf("heap per loaded row: window %.0f bytes, bare QTreeWidget %.0f bytes: %.2fx "
+                "(target <= 1.5x: %s)\n",
+                windowBytes,
+                bareBytes,
+                windowBytes / bareBytes,
+                verdict(windowBytes <= 1.5 * bareBytes));
+    std::printf("reset of the tree with all %d rows loaded: %.0f ms\n", size, resetAll);
+    workbench.transfer()->setOnline(false);
+    benchList(name)->setVariables({});
+}
+
+// One value refresh of a screen of rows whose names are symbols, with a small
+// and a large symbol table; a symbol synchronisation resets the tree too.
+void benchRefresh(Workbench &workbench)
+{
+    constexpr int screenRows = 40;
+    auto project = static_cast<ProjectModel *>(
+        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
+    const QString name = QStringLiteral("Refresh");
+    makeList(name, 0);
+    workbench.transfer()->setOnline(true);
+    // The simulated controller steps every symbol on its own timer; that is the
+    // workbench's cost, not the tree's, and stays out of these figures.
+    const int stepInterval = workbench.transfer()->simulation()->interval();
+    workbench.transfer()->simulation()->setInterval(24 * 3600 * 1000);
+    std::printf("\nRefreshing a screen of rows named by symbols, shown and online\n");
+    std::printf("%12s %14s %14s\n", "symbols", "tick ms", "reset ms");
+    double tick[2] = {};
+    double reset[2] = {};
+    int which = 0;
+    for (int count : {1000, 1000000}) {
+        QVector<Symbol> symbols;
+        symbols.reserve(count);
+        for (int i = 0; i < count; ++i) {
+            symbols.append(Symbol{QStringLiteral("S%1").arg(i),
+                                  QStringLiteral("INT"),
+                                  QStringLiteral("D%1").arg(i % 8000),
+                                  {},
+                                  {}});
+        }
+        project->setSymbols(symbols);
+        QStringList entries;
+        for (int i = 0; i < 1000; ++i)
+            entries.append(QStringLiteral("S%1").arg(count - 1 - i));
+        benchList(name)->setVariables(entries);
+        std::unique_ptr<WatchListWidget> widget;
+        openWindow(widget, name);
+        QScrollBar *bar = widget->tree()->verticalScrollBar();
+        // A scroll by one row reads the rows then on screen, as a tick does.
+        const Result scrolled = measure(101, {}, [&] {
+            bar->setValue(bar->value() == 0 ? 1 : 0);
+            QCoreApplication::processEvents();
+            return screenRows;
+        });
+        const Result resetTree = measure(21, {}, [&] {
+            widget->tree()->resetTree();
+            return screenRows;
+        });
+        tick[which] = scrolled.ms;
+        reset[which] = resetTree.ms;
+        std::printf("%12d %14.3f %14.3f\n", count, scrolled.ms, resetTree.ms);
+        ++which;
+    }
+    std::printf("tick with 1,000,000 symbols / with 1,000: %.2fx (target <= 1.5x: %s)\n",
+                tick[1] / tick[0],
+                verdict(tick[1] <= 1.5 * tick[0]));
+    std::printf("reset with 1,000,000 symbols / with 1,000: %.2fx (target <= 1.5x: %s)\n",
+                reset[1] / reset[0],
+                verdict(reset[1] <= 1.5 * reset[0]));
+    project->setSymbols({});
+    workbench.transfer()->simulation()->setInterval(stepInterval);
+    workbench.transfer()->setOnline(false);
+    benchList(name)->setVariables({});
+}
+
+} // namespace bench

@@ -1,0 +1,124 @@
+#include "harness.h"
+
+#include "projectmodel.h"
+#include "projectmodelmanager.h"
+#include "vartreewidget.h"
+#include "watchlistmodel.h"
+#include "watchlistobject.h"
+#include "watchlistwidget.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTreeWidget>
+#include <algorithm>
+#include <functional>
+#include <malloc.h>
+#include <memory>
+#include <vector>
+
+namespace bench {
+
+const QString projectName = QStringLiteral("Bench");
+
+// Median of several runs; setup runs before each and is not timed.
+Result measure(int runs,
+               const std::function<void()> &setup,
+               const std::function<int()> &work,
+               const std::function<void()> &teardown)
+{
+    std::vector<double> times;
+    int items = 0;
+    for (int i = 0; i < runs; ++i) {
+        if (setup)
+            setup();
+        QElapsedTimer timer;
+        timer.start();
+        items = work();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (teardown)
+            teardown();
+    }
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], items};
+}
+
+WatchListObject *benchList(const QString &name)
+{
+    auto project = static_cast<ProjectModel *>(
+        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
+    return project->watchListModel()->getObject(name);
+}
+
+void makeList(const QString &name, int count)
+{
+    auto project = static_cast<ProjectModel *>(
+        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
+    project->watchListModel()->appendWatchList(name);
+    QStringList entries;
+    entries.reserve(count);
+    for (int i = 0; i < count; ++i)
+        entries.append(QStringLiteral("D%1").arg(i % 8000));
+    project->watchListModel()->getObject(name)->setVariables(entries);
+}
+
+const char *verdict(bool ok)
+{
+    return ok ? "ok" : "MISSED";
+}
+
+// The window as the tool-window code opens it: constructed, sized, shown.
+int openWindow(std::unique_ptr<WatchListWidget> &widget, const QString &name)
+{
+    widget = std::make_unique<WatchListWidget>(name, projectName, nullptr);
+    widget->resize(windowWidth, windowHeight);
+    widget->show();
+    QCoreApplication::processEvents();
+    return widget->tree()->topLevelItemCount();
+}
+
+// The naive window: every entry gets its tree item at once.
+int openEager(std::unique_ptr<QTreeWidget> &tree, const QString &name)
+{
+    WatchListObject *list = benchList(name);
+    tree = std::make_unique<QTreeWidget>();
+    tree->setColumnCount(10);
+    tree->resize(windowWidth, windowHeight);
+    QList<QTreeWidgetItem *> items;
+    items.reserve(list->getCount() + 1);
+    for (int i = 0; i < list->getCount(); ++i)
+        items.append(new QTreeWidgetItem(QStringList{list->getVariableName(i)}));
+    items.append(new QTreeWidgetItem);
+    tree->addTopLevelItems(items);
+    tree->show();
+    QCoreApplication::processEvents();
+    return tree->topLevelItemCount();
+}
+
+// The least any tree can do: a bare QTreeWidget with as many rows as the window loads.
+int openFloor(std::unique_ptr<QTreeWidget> &tree, int rows)
+{
+    tree = std::make_unique<QTreeWidget>();
+    tree->setColumnCount(10);
+    tree->resize(windowWidth, windowHeight);
+    QList<QTreeWidgetItem *> items;
+    for (int i = 0; i < rows; ++i)
+        items.append(new QTreeWidgetItem(QStringList{QStringLiteral("D%1").arg(i)}));
+    tree->addTopLevelItems(items);
+    tree->show();
+    QCoreApplication::processEvents();
+    return tree->topLevelItemCount();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+// Heap bytes in use, to compare what two trees keep per row.
+qint64 heapInUse()
+{
+    return qint64(mallinfo2().uordblks);
+}
+
+} // namespace bench

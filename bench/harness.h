@@ -1,0 +1,65 @@
+#pragma once
+
+// What every benchmark case shares: the bench project, timing and its
+// verdicts, and the watch-list windows and bare trees they measure.
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QTemporaryDir;
+class QTreeWidget;
+class WatchListObject;
+class WatchListWidget;
+class Workbench;
+
+namespace bench {
+
+extern const QString projectName;
+constexpr int windowWidth = 900;
+constexpr int windowHeight = 300;
+
+struct Result
+{
+    double ms = 0;
+    int items = 0;
+};
+
+// Median of several runs; setup runs before each and is not timed.
+Result measure(int runs,
+               const std::function<void()> &setup,
+               const std::function<int()> &work,
+               const std::function<void()> &teardown = {});
+double median(std::vector<double> values);
+const char *verdict(bool ok);
+// Bytes the heap holds in use now.
+qint64 heapInUse();
+
+WatchListObject *benchList(const QString &name);
+// A list of count entries D0, D1, ... (wrapping at D7999) in the bench project.
+void makeList(const QString &name, int count);
+// The window as the tool-window code opens it: constructed, sized, shown.
+int openWindow(std::unique_ptr<WatchListWidget> &widget, const QString &name);
+// The naive window: every entry gets its tree item at once.
+int openEager(std::unique_ptr<QTreeWidget> &tree, const QString &name);
+// A bare tree with that many rows: the floor of opening.
+int openFloor(std::unique_ptr<QTreeWidget> &tree, int rows);
+// A project file of that many watch lists in dir; its path.
+QString writeProject(const QTemporaryDir &dir, const QString &name, int lists);
+
+// The cases, one family a file.
+void benchOpening();
+void benchPaging();
+void benchEditing();
+void benchBatchExpansion();
+void benchOpeningProject(Workbench &workbench);
+void benchDeleting(Workbench &workbench);
+void benchScrollPaging(Workbench &workbench);
+void benchRefresh(Workbench &workbench);
+void benchModbus(Workbench &workbench);
+void benchTrend(Workbench &workbench);
+void benchCsvImport(Workbench &workbench);
+
+} // namespace bench
