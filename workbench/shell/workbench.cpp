@@ -12,6 +12,7 @@
 #include "plainmessagebox.h"
 #include "pluginhost.h"
 #include "plugininterface.h"
+#include "projectdocuments.h"
 #include "projectfile.h"
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
@@ -40,12 +41,6 @@
 
 namespace {
 
-void setError(QString *error, const QString &text)
-{
-    if (error)
-        *error = text;
-}
-
 // The project of the tool window holding the widget, as the window's own
 // widget names it in its meta-object's property "projectName" (a watch-list
 // window does); empty for any other widget.
@@ -69,8 +64,6 @@ QString toolWindowProject(const ToolWindowManager &windows, QWidget *widget)
 class Workbench::Private
 {
 public:
-    bool isOpen(const QString &name) const { return projects.contains(name); }
-
     std::unique_ptr<QMainWindow> mainWindow;
     std::unique_ptr<Application> application;
     std::unique_ptr<Cookies> cookies;
@@ -81,10 +74,7 @@ public:
     std::unique_ptr<CrossReference> crossReference;
     std::unique_ptr<ComparatorManager> comparators;
 
-    QStringList projects;                    // open projects, in the order they were opened
-    QHash<QString, QByteArray> savedContent; // fingerprints, as last loaded or saved
-    QStringList closing;
-    QString current;
+    std::unique_ptr<ProjectDocuments> documents;
     QStringList hostComparators;
     PluginHost plugins;
 };
@@ -129,11 +119,17 @@ Workbench::Workbench(QObject *parent)
     registry->insert(d->comparators.get());
     d->hostComparators = d->comparators->typeKeys();
 
-    connect(d->tree.get(), &SolutionTree::projectSelected, this, &Workbench::setCurrentProject);
-    connect(d->undoStacks.get(),
-            &ProjectUndoStacks::currentProjectWanted,
+    d->documents =
+        std::make_unique<ProjectDocuments>(ProjectDocuments::Services{d->tree.get(),
+                                                                      d->undoStacks.get(),
+                                                                      d->cookies.get(),
+                                                                      d->transfer.get(),
+                                                                      d->crossReference.get()});
+    connect(d->documents.get(),
+            &ProjectDocuments::currentChanged,
             this,
-            &Workbench::setCurrentProject);
+            &Workbench::currentProjectChanged);
+    connect(d->documents.get(), &ProjectDocuments::changed, this, &Workbench::projectsChanged);
 
     // Edit > Undo and the steps a window pushes act on the project the user
     // works in: a watch-list window taking the focus makes its project current.
@@ -141,7 +137,8 @@ Workbench::Workbench(QObject *parent)
         connect(application, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
             const QString project = toolWindowProject(*d->toolWindows, now);
             // Not while a project closes: it must stay current until it is gone.
-            if (!project.isEmpty() && project != d->current && d->closing.isEmpty())
+            if (!project.isEmpty() && project != d->documents->current() &&
+                !d->documents->isClosing())
                 setCurrentProject(project);
         });
     }
@@ -152,16 +149,6 @@ Workbench::Workbench(QObject *parent)
             &QWidget::customContextMenuRequested,
             this,
             [this, symbols](const QPoint &pos) { showSymbolMenu(symbols, pos); });
-    connect(d->cookies.get(),
-            &ICookies::valueChanged,
-            this,
-            [this](const QString &key, const QVariant &value) {
-                if (key != HostNames::projectNameCookie())
-                    return;
-                const QString name = value.toString();
-                if (name != d->current && d->isOpen(name))
-                    setCurrentProject(name);
-            });
 }
 
 void Workbench::setLanguage(const QString &language)
@@ -180,6 +167,7 @@ Workbench::~Workbench()
         QCoreApplication::instance()->disconnect(this);
     unloadPlugins();
     closeAllProjects();
+    d->documents.reset();
     d->transfer->setOnline(false);
     d->application->withdraw();
 
@@ -241,91 +229,58 @@ ComparatorManager *Workbench::comparators() const
 
 bool Workbench::openProject(const QString &filePath, QString *error)
 {
-    const auto refuse = [&](const QString &problem) {
-        setError(error,
-                 tr("The project file \"%1\" cannot be opened: %2")
-                     .arg(QDir::toNativeSeparators(filePath), problem));
-        return false;
-    };
-    QString problem;
-    std::unique_ptr<ProjectModel> model = ProjectFile::load(filePath, &problem);
-    if (!model) {
-        setError(error, problem);
-        return false;
-    }
-    const QString name = model->projectName();
-    const std::string key = name.toStdString();
-    ProjectModelManager *manager = ProjectModelManager::instance();
-    if (d->isOpen(name) || manager->projectModel(key, true))
-        return refuse(tr("a project named \"%1\" is already open.").arg(name));
-    // The controller core comes first: a device the catalogue does not know
-    // refuses the project before anything has been registered.
-    const QString device = model->deviceName();
-    if (device.isEmpty())
-        return refuse(tr("it names no device (the member \"device\" is missing or empty)."));
-    if (const QStringList known = DeviceCatalog::deviceNames(); !known.contains(device)) {
-        return refuse(tr("its device \"%1\" is not one this workbench knows (%2).")
-                          .arg(device, known.join(QStringLiteral(", "))));
-    }
-    std::unique_ptr<ac::DeviceMemory> memory = DeviceCatalog::create(device, &problem);
-    if (!memory)
-        return refuse(problem);
-
-    const QFileInfo file(filePath);
-    model->setFilePath(file.absoluteFilePath());
-    Solution::ProjectInfo info;
-    info.name = name;
-    info.fileName = file.fileName();
-    info.filePath = file.absoluteFilePath();
-    info.directory = file.absolutePath();
-    info.deviceName = model->deviceName();
-    info.modifyTime = file.lastModified().toString(Qt::ISODate);
-    info.isCurrent = true;
-
-    if (!manager->addProject(model.get()))
-        return refuse(tr("a project named \"%1\" is already open.").arg(name));
-    d->savedContent.insert(name, ProjectFile::fingerprint(*model));
-    model.release();
-    ac::ACCore::open(std::make_unique<ac::ACCore>(key, std::move(memory)));
-    d->undoStacks->addProject(name);
-
-    NodeInfo node;
-    node.name = name;
-    node.text = name;
-    node.expanded = 1;
-    d->tree->addNode(QString(), node, 0);
-
-    d->projects.append(name);
-    setCurrentProject(name);
-    emit d->tree->projectOpened(name, info, Solution::ProjectLevel);
-    emit projectsChanged();
-    return true;
+    return d->documents->open(filePath, error);
 }
 
 bool Workbench::saveProject(const QString &projectName, QString *error)
 {
-    const OpenProject model(projectName);
-    if (!d->isOpen(projectName) || !model) {
-        setError(error, tr("No project named \"%1\" is open.").arg(projectName));
-        return false;
-    }
-    return saveProjectAs(projectName, model->filePath(), error);
+    return d->documents->save(projectName, error);
 }
 
 bool Workbench::saveProjectAs(const QString &projectName, const QString &filePath, QString *error)
 {
-    const OpenProject model(projectName);
-    if (!d->isOpen(projectName) || !model) {
-        setError(error, tr("No project named \"%1\" is open.").arg(projectName));
-        return false;
-    }
-    if (!ProjectFile::save(*model.get(), filePath, error))
-        return false;
-    d->savedContent.insert(projectName, ProjectFile::fingerprint(*model.get()));
-    model->setFilePath(QFileInfo(filePath).absoluteFilePath());
-    if (QUndoStack *stack = d->undoStacks->stack(projectName))
-        stack->setClean();
-    return true;
+    return d->documents->saveAs(projectName, filePath, error);
+}
+
+bool Workbench::isModified(const QString &projectName) const
+{
+    return d->documents->isModified(projectName);
+}
+
+void Workbench::closeProject(const QString &projectName)
+{
+    d->documents->close(projectName);
+}
+
+void Workbench::closeAllProjects()
+{
+    d->documents->closeAll();
+}
+
+QStringList Workbench::projectNames() const
+{
+    return d->documents->names();
+}
+
+QString Workbench::currentProject() const
+{
+    return d->documents->current();
+}
+
+void Workbench::setCurrentProject(const QString &projectName)
+{
+    d->documents->setCurrent(projectName);
+}
+
+ControllerSettings Workbench::controllerSettings(const QString &projectName) const
+{
+    return d->documents->controllerSettings(projectName);
+}
+
+void Workbench::setControllerSettings(const QString &projectName,
+                                      const ControllerSettings &settings)
+{
+    d->documents->setControllerSettings(projectName, settings);
 }
 
 void Workbench::showSymbolMenu(QTreeWidget *symbols, const QPoint &pos)
@@ -339,7 +294,7 @@ void Workbench::showSymbolMenu(QTreeWidget *symbols, const QPoint &pos)
 
     // The watch-list service adds to the current project's lists, so the menu
     // offers those, whatever project the window happens to list.
-    const QString project = d->current;
+    const QString project = d->documents->current();
     QStringList lists;
     if (const OpenProject model(project); model)
         lists = model->watchListModel()->getWatchListNames();
@@ -363,7 +318,7 @@ void Workbench::addSymbolToWatchList(const QString &project,
     };
     QString problem;
     // The menu ran its own event loop: the project may have changed meanwhile.
-    const int before = project == d->current ? entryCount() : -1;
+    const int before = project == d->documents->current() ? entryCount() : -1;
     if (before < 0) {
         problem =
             tr("The watch list \"%1\" is no longer in the current project.").arg(watchListName);
@@ -421,101 +376,6 @@ QVector<Workbench::WatchListComparison> Workbench::compareWatchLists(const QStri
             results.append({name, WatchListComparison::OnlyInSecond});
     }
     return results;
-}
-
-bool Workbench::isModified(const QString &projectName) const
-{
-    const OpenProject model(projectName);
-    return model && ProjectFile::fingerprint(*model.get()) != d->savedContent.value(projectName);
-}
-
-void Workbench::closeProject(const QString &projectName)
-{
-    if (!d->isOpen(projectName) || d->closing.contains(projectName))
-        return;
-    d->closing.append(projectName);
-    const QString previous = d->current;
-    if (d->transfer->project() == projectName &&
-        d->transfer->settings().backend != ControllerSettings::Simulated) {
-        d->transfer->setOnline(false);
-    }
-
-    setCurrentProject(projectName);
-    emit d->tree->projectClosed();
-
-    d->tree->removeNode(projectName, true);
-    d->undoStacks->removeProject(projectName);
-    d->crossReference->forgetProject(projectName);
-    ac::ACCore::close(projectName.toStdString());
-    ProjectModelManager::instance()->closeProject(projectName.toStdString());
-    d->projects.removeAll(projectName);
-    d->savedContent.remove(projectName);
-    d->closing.removeAll(projectName);
-
-    QString next;
-    if (previous != projectName && d->isOpen(previous))
-        next = previous;
-    else if (!d->projects.isEmpty())
-        next = d->projects.last();
-    setCurrentProject(next);
-    emit projectsChanged();
-}
-
-void Workbench::closeAllProjects()
-{
-    while (!d->projects.isEmpty()) {
-        const int before = d->projects.size();
-        closeProject(d->projects.last());
-        if (d->projects.size() == before)
-            break;
-    }
-}
-
-QStringList Workbench::projectNames() const
-{
-    return d->projects;
-}
-
-QString Workbench::currentProject() const
-{
-    return d->current;
-}
-
-void Workbench::setCurrentProject(const QString &projectName)
-{
-    if (!projectName.isEmpty() && !d->isOpen(projectName))
-        return;
-    const bool changed = projectName != d->current;
-    d->current = projectName;
-    if (projectName.isEmpty())
-        d->cookies->remove(HostNames::projectNameCookie());
-    else
-        d->cookies->setValue(HostNames::projectNameCookie(), projectName);
-    if (d->undoStacks->currentProject() != projectName)
-        d->undoStacks->setCurrentProject(projectName);
-    d->tree->selectProject(projectName);
-    // Offline, the controller is the current project's; online it stays with
-    // the project it serves.
-    if (changed && !d->transfer->isOnline() && !d->transfer->isConnecting())
-        d->transfer->setSettings(controllerSettings(projectName), projectName);
-    if (changed)
-        emit currentProjectChanged(projectName);
-}
-
-ControllerSettings Workbench::controllerSettings(const QString &projectName) const
-{
-    const OpenProject model(projectName);
-    return model ? ControllerSettings::fromJson(model->controllerSettings()) : ControllerSettings();
-}
-
-void Workbench::setControllerSettings(const QString &projectName,
-                                      const ControllerSettings &settings)
-{
-    const OpenProject model(projectName);
-    if (!model)
-        return;
-    model->setControllerSettings(settings.toJson());
-    d->transfer->setSettings(settings, projectName);
 }
 
 QUndoStack *Workbench::undoStack(const QString &projectName) const
