@@ -1,43 +1,29 @@
 #include "workbench.h"
 
-#include "accore.h"
 #include "application.h"
 #include "comparatormanager.h"
 #include "controllertransfer.h"
 #include "cookies.h"
 #include "crossreference.h"
-#include "devicecatalog.h"
 #include "hostnames.h"
 #include "icomparator.h"
-#include "plainmessagebox.h"
 #include "pluginhost.h"
 #include "plugininterface.h"
 #include "projectdocuments.h"
-#include "projectfile.h"
-#include "projectmodel.h"
-#include "projectmodelmanager.h"
 #include "projectundostacks.h"
-#include "safeprojectmodel.h"
 #include "serviceregistry.h"
 #include "solutiontree.h"
+#include "symbolmenu.h"
 #include "toolwindowmanager.h"
 #include "watchlistclient.h"
-#include "watchlistmodel.h"
-#include "watchlistobject.h"
+#include "watchlistcomparison.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QDir>
 #include <QDockWidget>
-#include <QFileInfo>
-#include <QHash>
 #include <QLabel>
 #include <QMainWindow>
-#include <QMenu>
 #include <QMetaProperty>
-#include <QTreeWidget>
-#include <QUndoStack>
 
 namespace {
 
@@ -143,12 +129,7 @@ Workbench::Workbench(QObject *parent)
         });
     }
 
-    QTreeWidget *symbols = d->undoStacks->symbolsView();
-    symbols->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(symbols,
-            &QWidget::customContextMenuRequested,
-            this,
-            [this, symbols](const QPoint &pos) { showSymbolMenu(symbols, pos); });
+    new SymbolMenu(d->undoStacks->symbolsView(), this);
 }
 
 void Workbench::setLanguage(const QString &language)
@@ -283,58 +264,6 @@ void Workbench::setControllerSettings(const QString &projectName,
     d->documents->setControllerSettings(projectName, settings);
 }
 
-void Workbench::showSymbolMenu(QTreeWidget *symbols, const QPoint &pos)
-{
-    QTreeWidgetItem *item = symbols->itemAt(pos);
-    if (!item)
-        return;
-    while (item->parent())
-        item = item->parent();
-    const QString symbol = item->text(0);
-
-    // The watch-list service adds to the current project's lists, so the menu
-    // offers those, whatever project the window happens to list.
-    const QString project = d->documents->current();
-    QStringList lists;
-    if (const OpenProject model(project); model)
-        lists = model->watchListModel()->getWatchListNames();
-    QMenu menu;
-    QMenu *add = menu.addMenu(tr("Add to Watch List"));
-    add->setEnabled(!lists.isEmpty());
-    for (const QString &list : lists)
-        add->addAction(list)->setData(list);
-    if (QAction *chosen = menu.exec(symbols->viewport()->mapToGlobal(pos)))
-        addSymbolToWatchList(project, chosen->data().toString(), symbol);
-}
-
-void Workbench::addSymbolToWatchList(const QString &project,
-                                     const QString &watchListName,
-                                     const QString &symbol)
-{
-    const auto entryCount = [&]() -> int {
-        const OpenProject model(project);
-        WatchListObject *list = model ? model->watchListModel()->getObject(watchListName) : nullptr;
-        return list ? list->getCount() : -1;
-    };
-    QString problem;
-    // The menu ran its own event loop: the project may have changed meanwhile.
-    const int before = project == d->documents->current() ? entryCount() : -1;
-    if (before < 0) {
-        problem =
-            tr("The watch list \"%1\" is no longer in the current project.").arg(watchListName);
-    } else if (!addToWatchList(watchListName, symbol)) {
-        problem = tr("No watch-list service is loaded.");
-    } else if (entryCount() <= before) {
-        problem = tr("The watch list \"%1\" refused the entry.").arg(watchListName);
-    }
-    if (!problem.isEmpty()) {
-        showPlainMessage(d->mainWindow.get(),
-                         QMessageBox::Warning,
-                         tr("Add to Watch List"),
-                         tr("\"%1\" was not added: %2").arg(symbol, problem));
-    }
-}
-
 bool Workbench::addToWatchList(const QString &watchListName, const QString &variable)
 {
     return WatchListClient::addVariable(d->application->objectRegistry(), watchListName, variable);
@@ -343,39 +272,7 @@ bool Workbench::addToWatchList(const QString &watchListName, const QString &vari
 QVector<Workbench::WatchListComparison> Workbench::compareWatchLists(const QString &first,
                                                                      const QString &second) const
 {
-    const QString folder = QStringLiteral(".Watch List");
-    const QStringList firstNames = d->tree->childNodes(first + folder);
-    const QStringList secondNames = d->tree->childNodes(second + folder);
-    const auto itemOf = [this, &folder](const QString &project, const QString &name) {
-        const QString path = project + folder + QLatin1Char('.') + name;
-        return ComparisonItem{
-            name,
-            project,
-            path,
-            d->tree->nodeData(path, QStringLiteral("MimeType"), QVariant()).toString()};
-    };
-
-    QVector<WatchListComparison> results;
-    for (const QString &name : firstNames) {
-        WatchListComparison comparison;
-        comparison.name = name;
-        if (!secondNames.contains(name)) {
-            comparison.result = WatchListComparison::OnlyInFirst;
-        } else {
-            const ComparisonItem a = itemOf(first, name);
-            const ComparisonItem b = itemOf(second, name);
-            if (IComparator *comparator = d->comparators->comparator(a.typeKey)) {
-                comparison.result = comparator->isSame(a, b) ? WatchListComparison::Same
-                                                             : WatchListComparison::Different;
-            }
-        }
-        results.append(comparison);
-    }
-    for (const QString &name : secondNames) {
-        if (!firstNames.contains(name))
-            results.append({name, WatchListComparison::OnlyInSecond});
-    }
-    return results;
+    return ::compareWatchLists(*d->tree, *d->comparators, first, second);
 }
 
 QUndoStack *Workbench::undoStack(const QString &projectName) const

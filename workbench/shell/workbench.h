@@ -1,5 +1,7 @@
 #pragma once
 
+#include "watchlistcomparison.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -11,8 +13,6 @@ class IApplication;
 class PluginInterface;
 class QMainWindow;
 class QPluginLoader;
-class QPoint;
-class QTreeWidget;
 class QUndoGroup;
 class QUndoStack;
 
@@ -85,12 +85,7 @@ public:
     // False when no such service is registered.
     bool addToWatchList(const QString &watchListName, const QString &variable);
 
-    struct WatchListComparison
-    {
-        enum Result { Same, Different, OnlyInFirst, OnlyInSecond, NotComparable };
-        QString name;
-        Result result = NotComparable;
-    };
+    using WatchListComparison = ::WatchListComparison;
     // Pairs the watch-list nodes of two open projects by name and asks the
     // registered comparators whether each pair is the same.
     QVector<WatchListComparison> compareWatchLists(const QString &first,
@@ -108,12 +103,6 @@ signals:
     void projectsChanged();
 
 private:
-    void showSymbolMenu(QTreeWidget *symbols, const QPoint &pos);
-    // Through the watch-list service; says why when the entry did not arrive.
-    void addSymbolToWatchList(const QString &project,
-                              const QString &watchListName,
-                              const QString &symbol);
-
     class Private;
     std::unique_ptr<Private> d;
 };

@@ -283,6 +283,29 @@
     </message>
 </context>
 <context>
+    <name>ProjectDocuments</name>
+    <message>
+        <source>The project file &quot;%1&quot; cannot be opened: %2</source>
+        <translation>无法打开项目文件“%1”：%2</translation>
+    </message>
+    <message>
+        <source>a project named &quot;%1&quot; is already open.</source>
+        <translation>名为“%1”的项目已经打开。</translation>
+    </message>
+    <message>
+        <source>it names no device (the member &quot;device&quot; is missing or empty).</source>
+        <translation>其中没有指定设备（成员“device”缺失或为空）。</translation>
+    </message>
+    <message>
+        <source>its device &quot;%1&quot; is not one this workbench knows (%2).</source>
+        <translation>本工作台不认识其设备“%1”（已知设备：%2）。</translation>
+    </message>
+    <message>
+        <source>No project named &quot;%1&quot; is open.</source>
+        <translation>没有打开名为“%1”的项目。</translation>
+    </message>
+</context>
+<context>
     <name>ProjectFile</name>
     <message>
         <source>The file is empty.</source>
@@ -907,26 +930,6 @@
     <message>
         <source>Double-click a watch list in the solution tree to open it, or right-click the &quot;Watch List&quot; folder to add one.</source>
         <translation>在解决方案树中双击监视列表将其打开，或右键单击“监视列表”文件夹添加新的监视列表。</translation>
-    </message>
-    <message>
-        <source>The project file &quot;%1&quot; cannot be opened: %2</source>
-        <translation>无法打开项目文件“%1”：%2</translation>
-    </message>
-    <message>
-        <source>a project named &quot;%1&quot; is already open.</source>
-        <translation>名为“%1”的项目已经打开。</translation>
-    </message>
-    <message>
-        <source>it names no device (the member &quot;device&quot; is missing or empty).</source>
-        <translation>其中没有指定设备（成员“device”缺失或为空）。</translation>
-    </message>
-    <message>
-        <source>its device &quot;%1&quot; is not one this workbench knows (%2).</source>
-        <translation>本工作台不认识其设备“%1”（已知设备：%2）。</translation>
-    </message>
-    <message>
-        <source>No project named &quot;%1&quot; is open.</source>
-        <translation>没有打开名为“%1”的项目。</translation>
     </message>
     <message>
         <source>Add to Watch List</source>
