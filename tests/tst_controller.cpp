@@ -552,6 +552,7 @@ void tst_Controller::statusShowsConnection()
     }
     QVERIFY(online && online->isCheckable());
 
+    watch({"D100"});
     m_host->workbench().setControllerSettings(project, device(m_server->port()));
     online->trigger();
     const QString device = QStringLiteral("127.0.0.1:%1 (unit 1)").arg(m_server->port());
@@ -559,6 +560,8 @@ void tst_Controller::statusShowsConnection()
     QTRY_COMPARE(state->text(), "Online with " + device);
     window->statusBar()->showMessage("Something else");
     QCOMPARE(state->text(), "Online with " + device);
+    // Once the server has served the connection, a reset reaches it.
+    QTRY_COMPARE(valueOf(0), QStringLiteral("1234"));
     QCOMPARE(m_server->command("drop"), QByteArray("ok"));
     QTRY_VERIFY2(
         state->text().startsWith("Reconnecting… The connection to " + device + " was lost"),
