@@ -71,6 +71,121 @@ void saveScreenshot(QMainWindow *window, const QString &path, int delay = 500)
     });
 }
 
+// The command line's options, each once, for the parser and for reading it.
+struct Options
+{
+    // Not "plugin": Qt's own command line takes -plugin and --plugin for its
+    // input plug-ins before this parser sees them.
+    QCommandLineOption plugin{QStringLiteral("plugin-file"),
+                              QStringLiteral("The plug-in to load."),
+                              QStringLiteral("file"),
+                              defaultPluginPath()};
+    QCommandLineOption screenshot{
+        QStringLiteral("screenshot"),
+        QStringLiteral("Render the main window to this PNG file and quit."),
+        QStringLiteral("file")};
+    QCommandLineOption language{
+        QStringLiteral("language"),
+        QStringLiteral("Language of the user interface, e.g. zh_CN or en_US (default: the "
+                       "system's)."),
+        QStringLiteral("language"),
+        QLocale::system().name()};
+    QCommandLineOption activate{
+        QStringLiteral("activate"),
+        QStringLiteral("Activate this solution-tree node once the projects are open, as a "
+                       "double click does (e.g. \"Demo.Watch List.Motor\")."),
+        QStringLiteral("path")};
+    QCommandLineOption online{QStringLiteral("online"),
+                              QStringLiteral("Go online with the controller.")};
+    QCommandLineOption connect{
+        QStringLiteral("connect"),
+        QStringLiteral(
+            "Go online with this controller for the current project: "
+            "modbus-tcp://HOST:PORT?unit=N (also &interval=MS&timeout=MS) or simulated."),
+        QStringLiteral("url")};
+    QCommandLineOption trend{
+        QStringLiteral("trend"),
+        QStringLiteral("Trend the first two rows of the activated watch list (with --screenshot, "
+                       "after a few seconds of samples).")};
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("Stand-in PLC programming environment hosting the watch-list plug-in."));
+        parser.addHelpOption();
+        parser.addPositionalArgument(QStringLiteral("projects"),
+                                     QStringLiteral("Project files (*.wlproj) to open."),
+                                     QStringLiteral("[projects...]"));
+        for (const QCommandLineOption *option :
+             {&plugin, &screenshot, &language, &activate, &online, &connect, &trend})
+            parser.addOption(*option);
+    }
+};
+
+// Loads the plug-in and opens the projects; false when the run is over (a
+// headless run whose plug-in does not load).
+bool loadAndOpen(Workbench &workbench, const QCommandLineParser &parser, const Options &options)
+{
+    QString error;
+    const bool headless = parser.isSet(options.screenshot);
+    QMainWindow *window = workbench.mainWindow();
+    if (!workbench.loadPlugin(parser.value(options.plugin), &error)) {
+        if (headless) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return false;
+        }
+        showPlainMessage(window, QMessageBox::Critical, QObject::tr("Load Plug-in"), error);
+    }
+    for (const QString &project : parser.positionalArguments()) {
+        if (!workbench.openProject(project, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            if (!headless)
+                showPlainMessage(window, QMessageBox::Warning, QObject::tr("Open Project"), error);
+        }
+    }
+    return true;
+}
+
+// The trend of the activated list's first two rows; the delay before a
+// screenshot, which a few seconds of samples need.
+int showTrend(WorkbenchMenus &menus)
+{
+    if (VarTreeWidget *tree = menus.trend()->activeWatchList()) {
+        tree->clearSelection();
+        for (int row = 0; row < std::min(2, tree->topLevelItemCount()); ++row)
+            tree->topLevelItem(row)->setSelected(true);
+    }
+    menus.trend()->showTrend();
+    // A few seconds of samples fill the shortest span.
+    if (TrendWindow *trend = menus.trend()->window())
+        trend->setSpanSeconds(10);
+    return 5000;
+}
+
+void scheduleScreenshot(Workbench &workbench,
+                        const ControllerSettings &controller,
+                        const QString &path,
+                        int delay)
+{
+    QMainWindow *window = workbench.mainWindow();
+    ControllerTransfer *transfer = workbench.transfer();
+    if (controller.backend == ControllerSettings::Simulated) {
+        saveScreenshot(window, path, delay);
+        return;
+    }
+    // A device answers when it answers: the picture waits for its first values.
+    auto first = std::make_shared<QMetaObject::Connection>();
+    *first = QObject::connect(transfer, &ControllerTransfer::refreshed, window, [=] {
+        QObject::disconnect(*first);
+        saveScreenshot(window, path, delay);
+    });
+    QObject::connect(
+        transfer, &ControllerTransfer::connectionFailed, window, [](const QString &message) {
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+            QCoreApplication::exit(1);
+        });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -84,130 +199,43 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Watch List Workbench"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Stand-in PLC programming environment hosting the watch-list plug-in."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("projects"),
-                                 QStringLiteral("Project files (*.wlproj) to open."),
-                                 QStringLiteral("[projects...]"));
-    // Not "plugin": Qt's own command line takes -plugin and --plugin for its
-    // input plug-ins before this parser sees them.
-    const QCommandLineOption pluginOption(QStringLiteral("plugin-file"),
-                                          QStringLiteral("The plug-in to load."),
-                                          QStringLiteral("file"),
-                                          defaultPluginPath());
-    const QCommandLineOption screenshotOption(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Render the main window to this PNG file and quit."),
-        QStringLiteral("file"));
-    const QCommandLineOption activateOption(
-        QStringLiteral("activate"),
-        QStringLiteral("Activate this solution-tree node once the projects are open, as a "
-                       "double click does (e.g. \"Demo.Watch List.Motor\")."),
-        QStringLiteral("path"));
-    const QCommandLineOption onlineOption(QStringLiteral("online"),
-                                          QStringLiteral("Go online with the controller."));
-    const QCommandLineOption languageOption(
-        QStringLiteral("language"),
-        QStringLiteral("Language of the user interface, e.g. zh_CN or en_US (default: the "
-                       "system's)."),
-        QStringLiteral("language"),
-        QLocale::system().name());
-    parser.addOption(pluginOption);
-    parser.addOption(screenshotOption);
-    parser.addOption(languageOption);
-    parser.addOption(activateOption);
-    const QCommandLineOption connectOption(
-        QStringLiteral("connect"),
-        QStringLiteral(
-            "Go online with this controller for the current project: "
-            "modbus-tcp://HOST:PORT?unit=N (also &interval=MS&timeout=MS) or simulated."),
-        QStringLiteral("url"));
-    parser.addOption(onlineOption);
-    parser.addOption(connectOption);
-    const QCommandLineOption trendOption(
-        QStringLiteral("trend"),
-        QStringLiteral("Trend the first two rows of the activated watch list (with --screenshot, "
-                       "after a few seconds of samples)."));
-    parser.addOption(trendOption);
+    const Options options;
+    options.addTo(parser);
     parser.process(app);
 
     ControllerSettings controller;
     QString error;
-    if (parser.isSet(connectOption) &&
-        !ControllerSettings::fromUrl(parser.value(connectOption), &controller, &error)) {
+    if (parser.isSet(options.connect) &&
+        !ControllerSettings::fromUrl(parser.value(options.connect), &controller, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
 
-    Workbench::setLanguage(parser.value(languageOption));
+    Workbench::setLanguage(parser.value(options.language));
     QSettings settings;
     Workbench workbench;
     WorkbenchMenus menus(&workbench, &settings);
     menus.applySettings();
-    menus.setInteractive(!parser.isSet(screenshotOption));
+    menus.setInteractive(!parser.isSet(options.screenshot));
+    if (!loadAndOpen(workbench, parser, options))
+        return 1;
 
     QMainWindow *window = workbench.mainWindow();
-    if (!workbench.loadPlugin(parser.value(pluginOption), &error)) {
-        if (parser.isSet(screenshotOption)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-            return 1;
-        }
-        showPlainMessage(window, QMessageBox::Critical, QObject::tr("Load Plug-in"), error);
-    }
-
-    for (const QString &project : parser.positionalArguments()) {
-        if (!workbench.openProject(project, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-            if (!parser.isSet(screenshotOption))
-                showPlainMessage(window, QMessageBox::Warning, QObject::tr("Open Project"), error);
-        }
-    }
-
     window->show();
     // Watch lists open down there: give them room to show more than a few rows.
     if (QDockWidget *output = workbench.toolWindows()->dockWidget(HostNames::compileOutputWindow()))
         window->resizeDocks({output}, {window->height() / 2}, Qt::Vertical);
     ControllerTransfer *transfer = workbench.transfer();
-    if (parser.isSet(connectOption))
+    if (parser.isSet(options.connect))
         transfer->setSettings(controller, workbench.currentProject());
-    if (parser.isSet(onlineOption) || parser.isSet(connectOption))
+    if (parser.isSet(options.online) || parser.isSet(options.connect))
         transfer->setOnline(true);
-    for (const QString &path : parser.values(activateOption))
+    for (const QString &path : parser.values(options.activate))
         workbench.solutionTree()->activate(path);
-    int screenshotDelay = 500;
-    if (parser.isSet(trendOption)) {
-        if (VarTreeWidget *tree = menus.trend()->activeWatchList()) {
-            tree->clearSelection();
-            for (int row = 0; row < std::min(2, tree->topLevelItemCount()); ++row)
-                tree->topLevelItem(row)->setSelected(true);
-        }
-        menus.trend()->showTrend();
-        // A few seconds of samples fill the shortest span.
-        if (TrendWindow *trend = menus.trend()->window())
-            trend->setSpanSeconds(10);
-        screenshotDelay = 5000;
-    }
-    if (parser.isSet(screenshotOption)) {
-        const QString path = parser.value(screenshotOption);
-        if (controller.backend == ControllerSettings::Simulated) {
-            saveScreenshot(window, path, screenshotDelay);
-        } else {
-            // A device answers when it answers: the picture waits for its first values.
-            auto first = std::make_shared<QMetaObject::Connection>();
-            *first = QObject::connect(transfer, &ControllerTransfer::refreshed, window, [=] {
-                QObject::disconnect(*first);
-                saveScreenshot(window, path, screenshotDelay);
-            });
-            QObject::connect(transfer,
-                             &ControllerTransfer::connectionFailed,
-                             window,
-                             [](const QString &message) {
-                                 std::fprintf(stderr, "%s\n", qPrintable(message));
-                                 QCoreApplication::exit(1);
-                             });
-        }
-    }
+    const int screenshotDelay = parser.isSet(options.trend) ? showTrend(menus) : 500;
+    if (parser.isSet(options.screenshot))
+        scheduleScreenshot(
+            workbench, controller, parser.value(options.screenshot), screenshotDelay);
 
     const int result = QApplication::exec();
     workbench.unloadPlugins();

@@ -42,8 +42,21 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
 {
     QMainWindow *window = workbench->mainWindow();
     QMenuBar *bar = window->menuBar();
+    addFileMenu(bar->addMenu(tr("&File")));
+    addEditMenu(bar->addMenu(tr("&Edit")));
+    addControllerMenu(bar->addMenu(tr("&Controller")));
+    addConnectionState();
+    addSettingsMenu(bar->addMenu(tr("&Settings")));
+    addViewMenu(bar->addMenu(tr("&View")));
+    window->installEventFilter(this);
 
-    QMenu *file = bar->addMenu(tr("&File"));
+    connect(workbench, &Workbench::projectsChanged, this, &WorkbenchMenus::updateActions);
+    connect(workbench, &Workbench::currentProjectChanged, this, &WorkbenchMenus::updateActions);
+    updateActions();
+}
+
+void WorkbenchMenus::addFileMenu(QMenu *file)
+{
     file->addAction(tr("&Open Project..."), this, &WorkbenchMenus::openProject, QKeySequence::Open);
     m_saveAction = file->addAction(
         tr("&Save Project"), this, &WorkbenchMenus::saveProject, QKeySequence::Save);
@@ -53,12 +66,14 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
     file->addSeparator();
     file->addAction(tr("Com&pare Projects..."), this, &WorkbenchMenus::compareProjects);
     file->addSeparator();
-    (new WatchListExchange(workbench, this))->addMenuEntries(file);
+    (new WatchListExchange(m_workbench, this))->addMenuEntries(file);
     file->addSeparator();
-    file->addAction(tr("&Quit"), window, &QWidget::close, QKeySequence::Quit);
+    file->addAction(tr("&Quit"), window(), &QWidget::close, QKeySequence::Quit);
+}
 
-    QMenu *edit = bar->addMenu(tr("&Edit"));
-    QUndoGroup *group = workbench->undoStacks()->undoGroup();
+void WorkbenchMenus::addEditMenu(QMenu *edit)
+{
+    QUndoGroup *group = m_workbench->undoStacks()->undoGroup();
     QAction *undo = group->createUndoAction(this, tr("&Undo"));
     undo->setShortcut(QKeySequence::Undo);
     QAction *redo = group->createRedoAction(this, tr("&Redo"));
@@ -66,14 +81,16 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
     redo->setShortcuts({QKeySequence(QKeySequence::Redo), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     edit->addAction(undo);
     edit->addAction(redo);
+}
 
-    QMenu *controller = bar->addMenu(tr("&Controller"));
+void WorkbenchMenus::addControllerMenu(QMenu *controller)
+{
     m_connectAction =
         controller->addAction(tr("&Connect..."), this, &WorkbenchMenus::connectController);
     m_onlineAction = controller->addAction(tr("&Online"));
     m_onlineAction->setCheckable(true);
     m_onlineAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
-    ControllerTransfer *transfer = workbench->transfer();
+    ControllerTransfer *transfer = m_workbench->transfer();
     connect(m_onlineAction, &QAction::toggled, transfer, [transfer](bool online) {
         transfer->setOnline(online);
     });
@@ -81,18 +98,6 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
         const QSignalBlocker blocker(m_onlineAction);
         m_onlineAction->setChecked(online);
     });
-    // Always in view: a message in the status bar goes as soon as a menu opens.
-    auto connection = new QLabel(transfer->stateText(), window);
-    connection->setObjectName(QStringLiteral("connectionState"));
-    connection->setToolTip(transfer->stateText());
-    window->statusBar()->addPermanentWidget(connection);
-    connect(transfer,
-            &ControllerTransfer::stateTextChanged,
-            connection,
-            [connection](const QString &text) {
-                connection->setText(text);
-                connection->setToolTip(text);
-            });
     connect(transfer, &ControllerTransfer::connectionFailed, this, [this](const QString &message) {
         {
             const QSignalBlocker blocker(m_onlineAction);
@@ -102,8 +107,27 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
         if (m_interactive)
             showError(tr("Controller"), message);
     });
+}
 
-    QMenu *settingsMenu = bar->addMenu(tr("&Settings"));
+void WorkbenchMenus::addConnectionState()
+{
+    ControllerTransfer *transfer = m_workbench->transfer();
+    // Always in view: a message in the status bar goes as soon as a menu opens.
+    auto connection = new QLabel(transfer->stateText(), window());
+    connection->setObjectName(QStringLiteral("connectionState"));
+    connection->setToolTip(transfer->stateText());
+    window()->statusBar()->addPermanentWidget(connection);
+    connect(transfer,
+            &ControllerTransfer::stateTextChanged,
+            connection,
+            [connection](const QString &text) {
+                connection->setText(text);
+                connection->setToolTip(text);
+            });
+}
+
+void WorkbenchMenus::addSettingsMenu(QMenu *settingsMenu)
+{
     m_batchMonitorAction = settingsMenu->addAction(tr("&Batch Monitor in Watch Lists"));
     m_batchMonitorAction->setCheckable(true);
     m_batchMonitorAction->setToolTip(
@@ -112,9 +136,12 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
         m_settings->setValue(programStyleKey, on ? 1 : 0);
         m_workbench->cookies()->setValue(programStyleKey, on ? 1 : 0);
     });
+}
 
-    QMenu *view = bar->addMenu(tr("&View"));
-    m_trend = new TrendTool(workbench, this);
+void WorkbenchMenus::addViewMenu(QMenu *view)
+{
+    QMainWindow *window = this->window();
+    m_trend = new TrendTool(m_workbench, this);
     window->addAction(m_trend->action());
     connect(view, &QMenu::aboutToShow, view, [this, view, window] {
         view->clear();
@@ -124,11 +151,6 @@ WorkbenchMenus::WorkbenchMenus(Workbench *workbench, QSettings *settings, QObjec
         std::unique_ptr<QMenu> docks(window->createPopupMenu());
         view->addActions(docks->actions());
     });
-    window->installEventFilter(this);
-
-    connect(workbench, &Workbench::projectsChanged, this, &WorkbenchMenus::updateActions);
-    connect(workbench, &Workbench::currentProjectChanged, this, &WorkbenchMenus::updateActions);
-    updateActions();
 }
 
 void WorkbenchMenus::applySettings()

@@ -4,6 +4,7 @@
 
 class QAction;
 class QMainWindow;
+class QMenu;
 class QSettings;
 class TrendTool;
 class Workbench;
@@ -23,6 +24,13 @@ public:
     TrendTool *trend() const { return m_trend; }
 
 private:
+    void addFileMenu(QMenu *file);
+    void addEditMenu(QMenu *edit);
+    void addControllerMenu(QMenu *controller);
+    // The connection's state, always in view in the status bar.
+    void addConnectionState();
+    void addSettingsMenu(QMenu *settingsMenu);
+    void addViewMenu(QMenu *view);
     void openProject();
     void saveProject();
     void saveProjectAs();

@@ -403,54 +403,12 @@ void ModbusTcpLink::write(const std::string &project,
                           std::function<void(const QString &error)> done)
 {
     ModbusBlock block{};
-    if (m_state == Reconnecting && project == m_projectKey) {
-        done(tr("the connection to %1 is being restored.").arg(m_settings.describe()));
-        return;
-    }
-    if (m_state != Connected || project != m_projectKey) {
-        done(tr("%1 is not online.").arg(m_settings.describe()));
-        return;
-    }
-    if (!m_layout.range(address, &block)) {
-        done(tr("the address lies in no Modbus table of the device."));
-        return;
-    }
-    if (block.table == DeviceCatalog::ModbusArea::DiscreteInputs ||
-        block.table == DeviceCatalog::ModbusArea::InputRegisters) {
-        done(tr("the device's inputs cannot be written."));
-        return;
-    }
-    SafeAccore core(project, false);
-    ac::DeviceMemory *memory = core ? core->deviceMemory() : nullptr;
-    const DeviceCatalog::ModbusArea *at = m_layout.place(address.area);
-    if (!memory || !at) {
-        done(tr("the project %1 is not open.").arg(m_project));
-        return;
-    }
-
-    // The words or bits the value spans, as the device will hold them: the
-    // memory lays the value out (word order included) and is put back as it
-    // was, since only the device's answer counts.
-    const bool bits = block.table == DeviceCatalog::ModbusArea::Coils;
-    const auto unitAt = [&](int unit) {
-        return bits ? bitAt(address.area, uint64_t(unit - at->offset))
-                    : registerAt(address.area, uint64_t(unit - at->offset));
-    };
-    std::vector<std::vector<uint8_t>> before(size_t(block.count));
-    for (int i = 0; i < block.count; ++i)
-        memory->read(unitAt(block.start + i), &before[size_t(i)]);
-    if (!memory->write(address, bytes)) {
-        done(tr("the value does not fit the address."));
-        return;
-    }
     std::vector<quint16> values;
-    std::vector<uint8_t> now;
-    for (int i = 0; i < block.count; ++i) {
-        memory->read(unitAt(block.start + i), &now);
-        values.push_back(bits ? quint16(now.at(0)) : quint16(now.at(0) | (now.at(1) << 8)));
-        memory->write(unitAt(block.start + i), before[size_t(i)]);
+    if (const QString refusal = unitsToWrite(project, address, bytes, &block, &values);
+        !refusal.isEmpty()) {
+        done(refusal);
+        return;
     }
-
     const auto [function, request] = writeRequest(block, values);
     m_channel->send(function, request, [this, block, done](const ModbusAnswer &answer) {
         const QString error = answer.outcome == ModbusAnswer::Answered ? QString() : answer.error;
@@ -464,4 +422,47 @@ void ModbusTcpLink::write(const std::string &project,
             done(error);
         });
     });
+}
+
+QString ModbusTcpLink::unitsToWrite(const std::string &project,
+                                    const ac::HeapAddress &address,
+                                    const std::vector<uint8_t> &bytes,
+                                    ModbusBlock *block,
+                                    std::vector<quint16> *values) const
+{
+    if (m_state == Reconnecting && project == m_projectKey)
+        return tr("the connection to %1 is being restored.").arg(m_settings.describe());
+    if (m_state != Connected || project != m_projectKey)
+        return tr("%1 is not online.").arg(m_settings.describe());
+    if (!m_layout.range(address, block))
+        return tr("the address lies in no Modbus table of the device.");
+    if (block->table == DeviceCatalog::ModbusArea::DiscreteInputs ||
+        block->table == DeviceCatalog::ModbusArea::InputRegisters)
+        return tr("the device's inputs cannot be written.");
+    SafeAccore core(project, false);
+    ac::DeviceMemory *memory = core ? core->deviceMemory() : nullptr;
+    const DeviceCatalog::ModbusArea *at = m_layout.place(address.area);
+    if (!memory || !at)
+        return tr("the project %1 is not open.").arg(m_project);
+
+    // The words or bits the value spans, as the device will hold them: the
+    // memory lays the value out (word order included) and is put back as it
+    // was, since only the device's answer counts.
+    const bool bits = block->table == DeviceCatalog::ModbusArea::Coils;
+    const auto unitAt = [&](int unit) {
+        return bits ? bitAt(address.area, uint64_t(unit - at->offset))
+                    : registerAt(address.area, uint64_t(unit - at->offset));
+    };
+    std::vector<std::vector<uint8_t>> before(size_t(block->count));
+    for (int i = 0; i < block->count; ++i)
+        memory->read(unitAt(block->start + i), &before[size_t(i)]);
+    if (!memory->write(address, bytes))
+        return tr("the value does not fit the address.");
+    std::vector<uint8_t> now;
+    for (int i = 0; i < block->count; ++i) {
+        memory->read(unitAt(block->start + i), &now);
+        values->push_back(bits ? quint16(now.at(0)) : quint16(now.at(0) | (now.at(1) << 8)));
+        memory->write(unitAt(block->start + i), before[size_t(i)]);
+    }
+    return QString();
 }

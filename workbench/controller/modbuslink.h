@@ -75,6 +75,13 @@ private:
     void mark(const ModbusBlock &block, uint8_t state);
     uint8_t problem(const QString &text);
     void refreshDone();
+    // The block a write of the value goes to and the bits or registers it
+    // holds there; else why it cannot be written.
+    QString unitsToWrite(const std::string &project,
+                         const ac::HeapAddress &address,
+                         const std::vector<uint8_t> &bytes,
+                         ModbusBlock *block,
+                         std::vector<quint16> *values) const;
 
     ControllerSettings m_settings;
     QString m_project;

@@ -69,6 +69,26 @@ Workbench::Workbench(QObject *parent)
     : QObject(parent)
     , d(std::make_unique<Private>())
 {
+    createMainWindow();
+    createServices();
+    d->documents =
+        std::make_unique<ProjectDocuments>(ProjectDocuments::Services{d->tree.get(),
+                                                                      d->undoStacks.get(),
+                                                                      d->cookies.get(),
+                                                                      d->transfer.get(),
+                                                                      d->crossReference.get()});
+    connect(d->documents.get(),
+            &ProjectDocuments::currentChanged,
+            this,
+            &Workbench::currentProjectChanged);
+    connect(d->documents.get(), &ProjectDocuments::changed, this, &Workbench::projectsChanged);
+
+    followFocus();
+    new SymbolMenu(d->undoStacks->symbolsView(), this);
+}
+
+void Workbench::createMainWindow()
+{
     d->mainWindow = std::make_unique<QMainWindow>();
     d->mainWindow->setObjectName(QStringLiteral("workbenchMainWindow"));
     d->mainWindow->setWindowTitle(tr("Watch List Workbench"));
@@ -83,7 +103,10 @@ Workbench::Workbench(QObject *parent)
     editorArea->setWordWrap(true);
     editorArea->setEnabled(false);
     d->mainWindow->setCentralWidget(editorArea);
+}
 
+void Workbench::createServices()
+{
     d->application = std::make_unique<Application>(d->mainWindow.get());
     d->application->publish();
 
@@ -104,19 +127,10 @@ Workbench::Workbench(QObject *parent)
     registry->insert(d->crossReference.get());
     registry->insert(d->comparators.get());
     d->hostComparators = d->comparators->typeKeys();
+}
 
-    d->documents =
-        std::make_unique<ProjectDocuments>(ProjectDocuments::Services{d->tree.get(),
-                                                                      d->undoStacks.get(),
-                                                                      d->cookies.get(),
-                                                                      d->transfer.get(),
-                                                                      d->crossReference.get()});
-    connect(d->documents.get(),
-            &ProjectDocuments::currentChanged,
-            this,
-            &Workbench::currentProjectChanged);
-    connect(d->documents.get(), &ProjectDocuments::changed, this, &Workbench::projectsChanged);
-
+void Workbench::followFocus()
+{
     // Edit > Undo and the steps a window pushes act on the project the user
     // works in: a watch-list window taking the focus makes its project current.
     if (auto application = qobject_cast<QApplication *>(QCoreApplication::instance())) {
@@ -128,8 +142,6 @@ Workbench::Workbench(QObject *parent)
                 setCurrentProject(project);
         });
     }
-
-    new SymbolMenu(d->undoStacks->symbolsView(), this);
 }
 
 void Workbench::setLanguage(const QString &language)

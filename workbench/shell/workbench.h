@@ -103,6 +103,10 @@ signals:
     void projectsChanged();
 
 private:
+    void createMainWindow();
+    // Every service, registered by name on the application object.
+    void createServices();
+    void followFocus();
     class Private;
     std::unique_ptr<Private> d;
 };

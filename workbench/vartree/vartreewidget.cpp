@@ -69,53 +69,8 @@ VarTreeWidget::VarTreeWidget(QWidget *parent)
     setRootIsDecorated(true);
     setItemDelegateForColumn(ShowModeColumn, new ShowModeDelegate(this));
 
-    d->timer.setInterval(refreshInterval);
-    connect(&d->timer, &QTimer::timeout, this, [this] { d->refresh(); });
-    connect(this, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *item, int column) {
-        d->onItemChanged(item, column);
-    });
-    d->scrollRefresh.setSingleShot(true);
-    d->scrollRefresh.setInterval(0);
-    connect(&d->scrollRefresh, &QTimer::timeout, this, [this] {
-        if (d->isWatching())
-            d->refresh();
-    });
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (d->isWatching())
-            d->scrollRefresh.start();
-    });
-    connect(itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
-        d->editedValue = QPersistentModelIndex();
-    });
-    connect(ac::LiveWatch::instance(),
-            &ac::LiveWatch::valuesArrived,
-            this,
-            [this](const QString &project) {
-                if (d->isWatching() && isVisible() && project == d->currentProject())
-                    d->refresh();
-            });
-    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
-        if (VarTreeItem *word = VarTreeItem::from(item); word && !word->isBit())
-            d->expandWord(word);
-    });
-
-    d->transfer = qobject_cast<Transfer *>(service(HostNames::transfer()));
-    if (d->transfer) {
-        connect(d->transfer.data(), &Transfer::onlineState, this, [this](bool online) {
-            if (online)
-                d->refresh();
-            else
-                d->clearValues();
-            d->updateTimer();
-        });
-    }
-    if (auto cookies = qobject_cast<ICookies *>(service(HostNames::cookies()))) {
-        connect(
-            cookies, &ICookies::valueChanged, this, [this](const QString &key, const QVariant &) {
-                if (d->ownProject().isEmpty() && key == HostNames::projectNameCookie())
-                    resetTree();
-            });
-    }
+    d->connectRefreshes();
+    d->connectHost();
     installEventFilter(new ProjectNameWatch(this, [this] {
         d->projectName = property(projectNameProperty).toString();
         resetTree();
@@ -306,4 +261,58 @@ bool VarTreeWidget::edit(const QModelIndex &index, EditTrigger trigger, QEvent *
     if (index.isValid() && index.column() != NameColumn && !index.parent().isValid())
         return QTreeWidget::edit(index.sibling(index.row(), NameColumn), trigger, event);
     return QTreeWidget::edit(index, trigger, event);
+}
+
+void VarTreeWidget::Private::connectRefreshes()
+{
+    timer.setInterval(refreshInterval);
+    QObject::connect(&timer, &QTimer::timeout, q, [this] { refresh(); });
+    QObject::connect(q, &QTreeWidget::itemChanged, q, [this](QTreeWidgetItem *item, int column) {
+        onItemChanged(item, column);
+    });
+    scrollRefresh.setSingleShot(true);
+    scrollRefresh.setInterval(0);
+    QObject::connect(&scrollRefresh, &QTimer::timeout, q, [this] {
+        if (isWatching())
+            refresh();
+    });
+    QObject::connect(q->verticalScrollBar(), &QScrollBar::valueChanged, q, [this] {
+        if (isWatching())
+            scrollRefresh.start();
+    });
+    QObject::connect(q->itemDelegate(), &QAbstractItemDelegate::closeEditor, q, [this] {
+        editedValue = QPersistentModelIndex();
+    });
+    QObject::connect(ac::LiveWatch::instance(),
+                     &ac::LiveWatch::valuesArrived,
+                     q,
+                     [this](const QString &project) {
+                         if (isWatching() && q->isVisible() && project == currentProject())
+                             refresh();
+                     });
+    QObject::connect(q, &QTreeWidget::itemExpanded, q, [this](QTreeWidgetItem *item) {
+        if (VarTreeItem *word = VarTreeItem::from(item); word && !word->isBit())
+            expandWord(word);
+    });
+}
+
+void VarTreeWidget::Private::connectHost()
+{
+    transfer = qobject_cast<Transfer *>(service(HostNames::transfer()));
+    if (transfer) {
+        QObject::connect(transfer.data(), &Transfer::onlineState, q, [this](bool online) {
+            if (online)
+                refresh();
+            else
+                clearValues();
+            updateTimer();
+        });
+    }
+    if (auto cookies = qobject_cast<ICookies *>(service(HostNames::cookies()))) {
+        QObject::connect(
+            cookies, &ICookies::valueChanged, q, [this](const QString &key, const QVariant &) {
+                if (ownProject().isEmpty() && key == HostNames::projectNameCookie())
+                    q->resetTree();
+            });
+    }
 }

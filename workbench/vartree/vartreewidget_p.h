@@ -75,6 +75,10 @@ public:
         return own.isEmpty() ? VarTreeDetail::projectNameCookie() : own;
     }
 
+    // The timer, scrolling, edits, expanded words and new values refresh rows.
+    void connectRefreshes();
+    // Online state and the current project come from the host's services.
+    void connectHost();
     void updateTimer();
     void refresh();
     void resolveAll(const Pass &pass);
