@@ -257,93 +257,83 @@ bool toNumber(uint32_t typeCode, const std::vector<uint8_t> &bytes, double *numb
 
 namespace ValueFormat {
 
-bool parse(uint32_t typeCode,
-           const QString &input,
-           int showMode,
-           std::vector<uint8_t> *bytes,
-           QString *error)
+namespace {
+
+QString notAValue(const QString &input, const QString &name, const QString &how = QString())
 {
-    const TypeInfo *type = info(typeCode);
-    const QString text = input.trimmed();
-    const auto refuse = [error](const QString &message) {
-        if (error)
-            *error = message;
-        return false;
-    };
-    if (!type)
-        return refuse(tr("Values of this row cannot be written."));
-    const QString name = QLatin1String(type->name);
-    const auto notA = [&](const QString &how) {
-        return refuse(tr("\"%1\" is not a %2 value%3.").arg(input, name, how));
-    };
+    return tr("\"%1\" is not a %2 value%3.").arg(input, name, how);
+}
 
-    switch (typeCode) {
-    case ac::TYPE_BOOL:
-    case ac::TYPE_BIT:
-        if (text != QLatin1String("0") && text != QLatin1String("1"))
-            return notA(tr(" (0 or 1)"));
-        putLittleEndian(text == QLatin1String("1"), 1, bytes);
-        return true;
-    case ac::TYPE_REAL:
-    case ac::TYPE_LREAL: {
-        bool ok = false;
-        const double value = QLocale::c().toDouble(text, &ok);
-        if (ok && std::isnan(value))
-            return refuse(tr("NaN cannot be written: a %1 value must be a number.").arg(name));
-        // The reader answers out-of-range numbers as not ok, with the infinity
-        // or the zero they would round to.
-        if (std::isinf(value))
-            return refuse(
-                ok ? tr("An infinity cannot be written: a %1 value must be finite.").arg(name)
-                   : tr("%1 does not fit a %2 value.").arg(input, name));
-        if (!ok && underflows(text)) {
-            return refuse(
-                tr("%1 is too small for a %2 value: it would be written as 0.").arg(input, name));
-        }
-        if (!ok)
-            return notA(tr(" (a decimal number such as -1.5 or 2e3)"));
-        if (typeCode == ac::TYPE_LREAL) {
-            bytes->resize(8);
-            std::memcpy(bytes->data(), &value, 8);
-            return true;
-        }
-        // Halfway between the largest float and 2^128 a REAL rounds to infinity.
-        if (std::fabs(value) >= std::ldexp(1.0, 128) - std::ldexp(1.0, 103))
-            return refuse(tr("%1 does not fit a %2 value.").arg(input, name));
-        const float single = float(value);
-        if (single == 0 && value != 0) {
-            return refuse(
-                tr("%1 is too small for a %2 value: it would be written as 0.").arg(input, name));
-        }
-        bytes->resize(4);
-        std::memcpy(bytes->data(), &single, 4);
-        return true;
+// The REAL or LREAL the text reads as, into bytes; else why it is none.
+QString parseReal(uint32_t typeCode,
+                  const QString &input,
+                  const QString &text,
+                  const QString &name,
+                  std::vector<uint8_t> *bytes)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text, &ok);
+    if (ok && std::isnan(value))
+        return tr("NaN cannot be written: a %1 value must be a number.").arg(name);
+    // The reader answers out-of-range numbers as not ok, with the infinity
+    // or the zero they would round to.
+    if (std::isinf(value))
+        return ok ? tr("An infinity cannot be written: a %1 value must be finite.").arg(name)
+                  : tr("%1 does not fit a %2 value.").arg(input, name);
+    if (!ok && underflows(text))
+        return tr("%1 is too small for a %2 value: it would be written as 0.").arg(input, name);
+    if (!ok)
+        return notAValue(input, name, tr(" (a decimal number such as -1.5 or 2e3)"));
+    if (typeCode == ac::TYPE_LREAL) {
+        bytes->resize(8);
+        std::memcpy(bytes->data(), &value, 8);
+        return QString();
     }
-    case ac::TYPE_STRING:
-    case ac::TYPE_WSTRING: {
-        if (input.size() > maximumStringLength)
-            return refuse(
-                tr("A %1 value holds at most %2 characters.").arg(name).arg(maximumStringLength));
-        bytes->assign(type->byteLength, 0);
-        for (int i = 0; i < input.size(); ++i) {
-            const ushort unit = input.at(i).unicode();
-            if (typeCode == ac::TYPE_STRING) {
-                if (unit > 0xff || unit == 0)
-                    return refuse(tr("A STRING value holds only Latin-1 characters."));
-                (*bytes)[size_t(i)] = uint8_t(unit);
-            } else {
-                if (unit == 0)
-                    return notA(QString());
-                (*bytes)[size_t(2 * i)] = uint8_t(unit);
-                (*bytes)[size_t(2 * i + 1)] = uint8_t(unit >> 8);
-            }
-        }
-        return true;
-    }
-    default:
-        break;
-    }
+    // Halfway between the largest float and 2^128 a REAL rounds to infinity.
+    if (std::fabs(value) >= std::ldexp(1.0, 128) - std::ldexp(1.0, 103))
+        return tr("%1 does not fit a %2 value.").arg(input, name);
+    const float single = float(value);
+    if (single == 0 && value != 0)
+        return tr("%1 is too small for a %2 value: it would be written as 0.").arg(input, name);
+    bytes->resize(4);
+    std::memcpy(bytes->data(), &single, 4);
+    return QString();
+}
 
+QString parseString(uint32_t typeCode,
+                    const TypeInfo &type,
+                    const QString &input,
+                    const QString &name,
+                    std::vector<uint8_t> *bytes)
+{
+    if (input.size() > maximumStringLength)
+        return tr("A %1 value holds at most %2 characters.").arg(name).arg(maximumStringLength);
+    bytes->assign(type.byteLength, 0);
+    for (int i = 0; i < input.size(); ++i) {
+        const ushort unit = input.at(i).unicode();
+        if (typeCode == ac::TYPE_STRING) {
+            if (unit > 0xff || unit == 0)
+                return tr("A STRING value holds only Latin-1 characters.");
+            (*bytes)[size_t(i)] = uint8_t(unit);
+        } else {
+            if (unit == 0)
+                return notAValue(input, name);
+            (*bytes)[size_t(2 * i)] = uint8_t(unit);
+            (*bytes)[size_t(2 * i + 1)] = uint8_t(unit >> 8);
+        }
+    }
+    return QString();
+}
+
+// An integer (or a TIME, "T#…ms") in the row's radix, into bytes; else why not.
+QString parseInteger(uint32_t typeCode,
+                     const TypeInfo &type,
+                     const QString &input,
+                     const QString &text,
+                     int showMode,
+                     const QString &name,
+                     std::vector<uint8_t> *bytes)
+{
     QString digits = text;
     int radix = showMode == 2 || showMode == 16 ? showMode : 10;
     if (typeCode == ac::TYPE_TIME) {
@@ -353,11 +343,11 @@ bool parse(uint32_t typeCode,
             digits = digits.mid(2, digits.size() - 4);
         }
     }
-    const int bits = int(type->byteLength * 8);
+    const int bits = int(type.byteLength * 8);
     const uint64_t mask = bits == 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1;
     bool ok = false;
     uint64_t raw = 0;
-    if (radix == 10 && type->isSigned) {
+    if (radix == 10 && type.isSigned) {
         // A sign only where the value can have one; toLongLong takes "+5" as well.
         const qint64 value = digits.toLongLong(&ok, 10);
         const qint64 low =
@@ -365,24 +355,64 @@ bool parse(uint32_t typeCode,
         const qint64 high =
             bits == 64 ? std::numeric_limits<qint64>::max() : (qint64(1) << (bits - 1)) - 1;
         if (!ok || digits.startsWith(QLatin1Char('+')))
-            return notA(QString());
+            return notAValue(input, name);
         if (value < low || value > high)
-            return refuse(
-                tr("%1 does not fit a %2 value (%3 to %4).").arg(input, name).arg(low).arg(high));
+            return tr("%1 does not fit a %2 value (%3 to %4).").arg(input, name).arg(low).arg(high);
         raw = uint64_t(value) & mask;
     } else {
         raw = digits.toULongLong(&ok, radix);
         if (!ok || digits.startsWith(QLatin1Char('+')) || digits.startsWith(QLatin1Char('-')) ||
             (radix == 16 && digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))) {
-            return notA(radix == 10 ? QString() : tr(" in radix %1").arg(radix));
+            return notAValue(input, name, radix == 10 ? QString() : tr(" in radix %1").arg(radix));
         }
         if (raw > mask) {
-            return refuse(tr("%1 does not fit a %2 value (at most %3).")
-                              .arg(input, name, QString::number(mask, radix).toUpper()));
+            return tr("%1 does not fit a %2 value (at most %3).")
+                .arg(input, name, QString::number(mask, radix).toUpper());
         }
     }
-    putLittleEndian(raw, type->byteLength, bytes);
-    return true;
+    putLittleEndian(raw, type.byteLength, bytes);
+    return QString();
+}
+
+} // namespace
+
+bool parse(uint32_t typeCode,
+           const QString &input,
+           int showMode,
+           std::vector<uint8_t> *bytes,
+           QString *error)
+{
+    const TypeInfo *type = info(typeCode);
+    const QString text = input.trimmed();
+    QString refusal;
+    if (!type) {
+        refusal = tr("Values of this row cannot be written.");
+    } else {
+        const QString name = QLatin1String(type->name);
+        switch (typeCode) {
+        case ac::TYPE_BOOL:
+        case ac::TYPE_BIT:
+            if (text != QLatin1String("0") && text != QLatin1String("1"))
+                refusal = notAValue(input, name, tr(" (0 or 1)"));
+            else
+                putLittleEndian(text == QLatin1String("1"), 1, bytes);
+            break;
+        case ac::TYPE_REAL:
+        case ac::TYPE_LREAL:
+            refusal = parseReal(typeCode, input, text, name, bytes);
+            break;
+        case ac::TYPE_STRING:
+        case ac::TYPE_WSTRING:
+            refusal = parseString(typeCode, *type, input, name, bytes);
+            break;
+        default:
+            refusal = parseInteger(typeCode, *type, input, text, showMode, name, bytes);
+            break;
+        }
+    }
+    if (!refusal.isEmpty() && error)
+        *error = refusal;
+    return refusal.isEmpty();
 }
 
 } // namespace ValueFormat
