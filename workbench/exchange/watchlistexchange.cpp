@@ -114,61 +114,12 @@ bool WatchListExchange::importIntoWatchList(const WatchList &list,
         return finish(false);
     }
     m_workbench->setCurrentProject(list.project);
-
-    QProgressDialog progress(m_workbench->mainWindow());
-    auto label = new QLabel(&progress);
-    // The list's name comes from a file: shown as written, never as markup.
-    label->setTextFormat(Qt::PlainText);
-    label->setText(tr("Importing names into the watch list \"%1\"...").arg(list.name));
-    progress.setLabel(label);
-    progress.setWindowTitle(tr("Import into Watch List"));
-    // Nothing else may change the projects while the import hands out events.
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setMinimumDuration(1000);
-    progress.setRange(0, names.size());
-    progress.setValue(0);
+    const std::unique_ptr<QProgressDialog> progress = importProgress(list, names.size());
 
     // However many steps the service pushes, an import is undone as one.
     ProjectUndoStacks *undo = m_workbench->undoStacks();
     undo->beginMacro(list.project, tr("Import into \"%1\"").arg(list.name));
-    QString problem;
-    while (done.added < names.size()) {
-        const int before = entryCount(list);
-        if (before < 0 || m_workbench->currentProject() != list.project) {
-            problem =
-                tr("the watch list \"%1\" is no longer in the current project.").arg(list.name);
-            break;
-        }
-        QElapsedTimer slice;
-        slice.start();
-        int sent = 0;
-        while (done.added + sent < names.size() && (sent == 0 || slice.elapsed() < sliceMs)) {
-            if (!m_workbench->addToWatchList(list.name, names.at(done.added + sent)))
-                break;
-            ++sent;
-        }
-        if (sent == 0) {
-            problem = tr("no watch-list service is loaded.");
-            break;
-        }
-        const int arrived = entryCount(list) - before;
-        done.added += qBound(0, arrived, sent);
-        if (arrived != sent) {
-            problem = tr("the watch list \"%1\" refused names.").arg(list.name);
-            break;
-        }
-        progress.setValue(done.added);
-        done.progressShown = done.progressShown || progress.isVisible();
-        // Until the dialog is up, clicks would reach the main window: they wait.
-        QCoreApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents
-                                                             : QEventLoop::ExcludeUserInputEvents);
-        if (progress.wasCanceled()) {
-            done.cancelled = done.added < names.size();
-            break;
-        }
-    }
+    const QString problem = addNames(list, names, progress.get(), &done);
     undo->endMacro(done.added == 1
                        ? tr("Import a name into \"%1\"").arg(list.name)
                        : tr("Import %L1 names into \"%2\"").arg(done.added).arg(list.name));
@@ -181,6 +132,70 @@ bool WatchListExchange::importIntoWatchList(const WatchList &list,
         return finish(false);
     }
     return finish(true);
+}
+
+std::unique_ptr<QProgressDialog> WatchListExchange::importProgress(const WatchList &list,
+                                                                   int names) const
+{
+    auto progress = std::make_unique<QProgressDialog>(m_workbench->mainWindow());
+    auto label = new QLabel(progress.get());
+    // The list's name comes from a file: shown as written, never as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(tr("Importing names into the watch list \"%1\"...").arg(list.name));
+    progress->setLabel(label);
+    progress->setWindowTitle(tr("Import into Watch List"));
+    // Nothing else may change the projects while the import hands out events.
+    progress->setWindowModality(Qt::ApplicationModal);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setMinimumDuration(1000);
+    progress->setRange(0, names);
+    progress->setValue(0);
+    return progress;
+}
+
+QString WatchListExchange::addNames(const WatchList &list,
+                                    const QStringList &names,
+                                    QProgressDialog *progress,
+                                    ImportResult *done)
+{
+    QString problem;
+    while (done->added < names.size()) {
+        const int before = entryCount(list);
+        if (before < 0 || m_workbench->currentProject() != list.project) {
+            problem =
+                tr("the watch list \"%1\" is no longer in the current project.").arg(list.name);
+            break;
+        }
+        QElapsedTimer slice;
+        slice.start();
+        int sent = 0;
+        while (done->added + sent < names.size() && (sent == 0 || slice.elapsed() < sliceMs)) {
+            if (!m_workbench->addToWatchList(list.name, names.at(done->added + sent)))
+                break;
+            ++sent;
+        }
+        if (sent == 0) {
+            problem = tr("no watch-list service is loaded.");
+            break;
+        }
+        const int arrived = entryCount(list) - before;
+        done->added += qBound(0, arrived, sent);
+        if (arrived != sent) {
+            problem = tr("the watch list \"%1\" refused names.").arg(list.name);
+            break;
+        }
+        progress->setValue(done->added);
+        done->progressShown = done->progressShown || progress->isVisible();
+        // Until the dialog is up, clicks would reach the main window: they wait.
+        QCoreApplication::processEvents(progress->isVisible() ? QEventLoop::AllEvents
+                                                              : QEventLoop::ExcludeUserInputEvents);
+        if (progress->wasCanceled()) {
+            done->cancelled = done->added < names.size();
+            break;
+        }
+    }
+    return problem;
 }
 
 void WatchListExchange::exportSelected()

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QObject>
+
 #include <QString>
+#include <memory>
 
 class QAction;
 class QMenu;
+class QProgressDialog;
 class Workbench;
 
 // A watch list of an open project to and from a CSV file (WatchListCsv), for
@@ -57,6 +60,14 @@ public:
 
 private:
     int entryCount(const WatchList &list) const;
+    // The import's progress, shown once it has run a second.
+    std::unique_ptr<QProgressDialog> importProgress(const WatchList &list, int names) const;
+    // Hands the names to the watch-list service in slices, with the events
+    // processed between them; why it stopped before the end, or nothing.
+    QString addNames(const WatchList &list,
+                     const QStringList &names,
+                     QProgressDialog *progress,
+                     ImportResult *done);
     void updateActions();
     void showError(const QString &title, const QString &message) const;
 
