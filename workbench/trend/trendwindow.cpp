@@ -66,6 +66,42 @@ bool save(const QString &path, const QByteArray &bytes, QString *error)
     return false;
 }
 
+// The selected rows in row order, each as (top-level row, bit or -1). The
+// selection's ranges give the order without a search per item, and without
+// an index per cell of a long selection.
+std::vector<std::pair<int, int>> selectedRows(const VarTreeWidget &tree)
+{
+    std::vector<std::pair<int, int>> rows;
+    for (const QItemSelectionRange &range : tree.selectionModel()->selection()) {
+        const QModelIndex parent = range.parent();
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(parent.isValid() ? std::make_pair(parent.row(), row)
+                                            : std::make_pair(row, -1));
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+// What the window says about the rows it was given.
+QString rowsMessage(int trendable, const QStringList &texts, const QStringList &unreadable)
+{
+    QStringList message;
+    if (trendable == 0 && texts.isEmpty() && unreadable.isEmpty())
+        message << TrendWindow::tr("Select rows of a watch-list window to trend their values.");
+    if (trendable > TrendWindow::maximumSeries)
+        message << TrendWindow::tr("Trending the first %1 of %2 rows that hold numbers.")
+                       .arg(TrendWindow::maximumSeries)
+                       .arg(trendable);
+    if (!texts.isEmpty())
+        message << TrendWindow::tr("Text values are not trended: %1.")
+                       .arg(texts.join(QStringLiteral(", ")));
+    if (!unreadable.isEmpty())
+        message << TrendWindow::tr("No value to trend for: %1.")
+                       .arg(unreadable.join(QStringLiteral(", ")));
+    return message.join(QLatin1Char(' '));
+}
+
 } // namespace
 
 TrendWindow::TrendWindow(ControllerTransfer *transfer, QWidget *parent)
@@ -150,18 +186,7 @@ QString TrendWindow::setRows(VarTreeWidget *tree)
     int trendable = 0;
     if (tree) {
         m_project = tree->projectName().toStdString();
-        // The selection's ranges give the rows' order without a search per
-        // item, and without an index per cell of a long selection.
-        std::vector<std::pair<int, int>> rows;
-        for (const QItemSelectionRange &range : tree->selectionModel()->selection()) {
-            const QModelIndex parent = range.parent();
-            for (int row = range.top(); row <= range.bottom(); ++row)
-                rows.push_back(parent.isValid() ? std::make_pair(parent.row(), row)
-                                                : std::make_pair(row, -1));
-        }
-        std::sort(rows.begin(), rows.end());
-        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-        for (const auto &[row, bit] : rows) {
+        for (const auto &[row, bit] : selectedRows(*tree)) {
             QTreeWidgetItem *top = tree->topLevelItem(row);
             VarTreeItem *item = VarTreeItem::from(bit < 0 || !top ? top : top->child(bit));
             if (!item || item->variable().isEmpty())
@@ -187,18 +212,7 @@ QString TrendWindow::setRows(VarTreeWidget *tree)
         }
     }
 
-    QStringList message;
-    if (trendable == 0 && texts.isEmpty() && unreadable.isEmpty())
-        message << tr("Select rows of a watch-list window to trend their values.");
-    if (trendable > maximumSeries)
-        message << tr("Trending the first %1 of %2 rows that hold numbers.")
-                       .arg(maximumSeries)
-                       .arg(trendable);
-    if (!texts.isEmpty())
-        message << tr("Text values are not trended: %1.").arg(texts.join(QStringLiteral(", ")));
-    if (!unreadable.isEmpty())
-        message << tr("No value to trend for: %1.").arg(unreadable.join(QStringLiteral(", ")));
-    showMessage(message.join(QLatin1Char(' ')));
+    showMessage(rowsMessage(trendable, texts, unreadable));
 
     const int capacity = TrendBuffer::capacityFor(refreshInterval());
     for (Series &series : m_series)
@@ -344,6 +358,31 @@ void TrendWindow::setSpanSeconds(int seconds)
     updateView();
 }
 
+// A line with gaps is drawn as one series a part; one legend entry per row.
+void TrendWindow::setPartCount(Series &series, size_t count)
+{
+    while (series.parts.size() > count) {
+        QLineSeries *part = series.parts.back();
+        series.parts.pop_back();
+        m_chart->removeSeries(part);
+        delete part;
+    }
+    while (series.parts.size() < count) {
+        auto part = new QLineSeries;
+        part->setName(series.name);
+        part->setColor(series.color);
+        m_chart->addSeries(part);
+        part->attachAxis(m_timeAxis);
+        part->attachAxis(m_valueAxis);
+        // One legend entry per row, not per part of its line.
+        if (series.parts.size() > 0) {
+            for (QLegendMarker *marker : m_chart->legend()->markers(part))
+                marker->setVisible(false);
+        }
+        series.parts.push_back(part);
+    }
+}
+
 void TrendWindow::updateView()
 {
     m_viewTimer.stop();
@@ -377,26 +416,7 @@ void TrendWindow::updateView()
         if (lines.size() > 1 && lines.back().isEmpty())
             lines.pop_back();
 
-        while (series.parts.size() > lines.size()) {
-            QLineSeries *part = series.parts.back();
-            series.parts.pop_back();
-            m_chart->removeSeries(part);
-            delete part;
-        }
-        while (series.parts.size() < lines.size()) {
-            auto part = new QLineSeries;
-            part->setName(series.name);
-            part->setColor(series.color);
-            m_chart->addSeries(part);
-            part->attachAxis(m_timeAxis);
-            part->attachAxis(m_valueAxis);
-            // One legend entry per row, not per part of its line.
-            if (series.parts.size() > 0) {
-                for (QLegendMarker *marker : m_chart->legend()->markers(part))
-                    marker->setVisible(false);
-            }
-            series.parts.push_back(part);
-        }
+        setPartCount(series, lines.size());
         for (size_t i = 0; i < lines.size(); ++i)
             series.parts[i]->replace(lines[i]);
     }

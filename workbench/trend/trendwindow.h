@@ -90,6 +90,7 @@ private:
     void appendGaps();
     int refreshInterval() const;
     void clearSeries();
+    void setPartCount(Series &series, size_t count);
     void showMessage(const QString &message);
     void exportAs(bool png);
     qint64 viewStart() const { return m_viewEnd - m_span; }
