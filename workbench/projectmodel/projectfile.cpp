@@ -232,14 +232,16 @@ QString problemWith(const QString &filePath, const QString &problem)
 
 namespace ProjectFile {
 
-std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error)
-{
-    const auto failed = [&](const QString &problem) {
-        if (error)
-            *error = problemWith(filePath, problem);
-        return nullptr;
-    };
+namespace {
 
+// The file's JSON document, refused (a null document, with the problem) when
+// it is no regular file, too large, unreadable, not JSON or not an object.
+QJsonDocument readDocument(const QString &filePath, QString *problem)
+{
+    const auto failed = [&](const QString &text) {
+        *problem = text;
+        return QJsonDocument();
+    };
     // A pipe or a device would be read until it ends, which may be never.
     const QFileInfo info(filePath);
     if (info.exists() && !info.isFile())
@@ -260,24 +262,37 @@ std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error)
     const qint64 size = file.size();
     if (size > maxFileSize)
         return tooLarge(size);
-    QJsonDocument document;
-    { // the bytes go before the model is built: together they may take gigabytes
-        const QByteArray bytes = file.read(size);
-        if (file.error() != QFileDevice::NoError)
-            return failed(file.errorString() + QLatin1Char('.'));
-        QJsonParseError parseError;
-        document = QJsonDocument::fromJson(bytes, &parseError);
-        if (parseError.error != QJsonParseError::NoError) {
-            if (bytes.trimmed().isEmpty())
-                return failed(tr("The file is empty."));
-            return failed(tr("It is not valid JSON (%1 at offset %2).")
-                              .arg(parseError.errorString())
-                              .arg(parseError.offset));
-        }
+    // The bytes go before the model is built: together they may take gigabytes.
+    const QByteArray bytes = file.read(size);
+    if (file.error() != QFileDevice::NoError)
+        return failed(file.errorString() + QLatin1Char('.'));
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        if (bytes.trimmed().isEmpty())
+            return failed(tr("The file is empty."));
+        return failed(tr("It is not valid JSON (%1 at offset %2).")
+                          .arg(parseError.errorString())
+                          .arg(parseError.offset));
     }
     if (!document.isObject())
         return failed(tr("It does not hold a JSON object."));
+    return document;
+}
 
+} // namespace
+
+std::unique_ptr<ProjectModel> load(const QString &filePath, QString *error)
+{
+    const auto failed = [&](const QString &problem) {
+        if (error)
+            *error = problemWith(filePath, problem);
+        return nullptr;
+    };
+    QString problem;
+    const QJsonDocument document = readDocument(filePath, &problem);
+    if (document.isNull())
+        return failed(problem);
     const QJsonObject root = document.object();
     Reader reader;
     QString name;
