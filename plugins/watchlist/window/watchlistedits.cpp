@@ -18,6 +18,49 @@
 
 using namespace WatchListWindow;
 
+namespace {
+
+// The undo step's text for deleting the change's entries.
+QString deleteStepText(const EntryCommand::Change &change, const QString &watchListName)
+{
+    if (change.entries.size() > 1)
+        return EntryCommand::tr("Delete %L1 rows from %2")
+            .arg(change.entries.size())
+            .arg(watchListName);
+    if (change.entries.first().name.isEmpty())
+        return EntryCommand::tr("Delete an empty row from %1").arg(watchListName);
+    return EntryCommand::tr("Delete %1 from %2").arg(change.entries.first().name, watchListName);
+}
+
+// Takes the rows (ascending) off the tree, the current row where the removals
+// would have left it.
+void removeTreeRows(VarTreeWidget *tree, const QVector<int> &rows)
+{
+    // A current row among the deleted ones moves to its neighbour at each
+    // removal, and each move lays the whole tree out again. It is parked
+    // for the loop and put afterwards where those moves would have left it.
+    QItemSelectionModel *selection = tree->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
+    const bool parked =
+        currentRow >= 0 && std::binary_search(rows.cbegin(), rows.cend(), currentRow);
+    if (parked)
+        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
+        tree->removeRow(*row);
+        if (*row < currentRow)
+            --currentRow;
+        else if (*row == currentRow)
+            currentRow = std::max(currentRow - 1, 0);
+    }
+    if (parked) {
+        selection->setCurrentIndex(tree->model()->index(currentRow, current.column()),
+                                   QItemSelectionModel::NoUpdate);
+    }
+}
+
+} // namespace
+
 void WatchListWidget::writeRow(const Lookup &list, const ShowModes &modes, int row)
 {
     const QString name = list->getVariableName(row);
@@ -240,15 +283,7 @@ void WatchListWidget::deleteSelectedRows()
     for (int row : rows)
         change.entries.append({row, list->getVariableName(row)});
     if (!EntryCommand::perform(
-            projectName,
-            list.list,
-            change,
-            rows.size() > 1
-                ? EntryCommand::tr("Delete %L1 rows from %2").arg(rows.size()).arg(watchListName)
-            : change.entries.first().name.isEmpty()
-                ? EntryCommand::tr("Delete an empty row from %1").arg(watchListName)
-                : EntryCommand::tr("Delete %1 from %2")
-                      .arg(change.entries.first().name, watchListName)))
+            projectName, list.list, change, deleteStepText(change, watchListName)))
         return;
 
     if (rows.size() == count) {
@@ -257,28 +292,8 @@ void WatchListWidget::deleteSelectedRows()
         varTree->clear();
         varTree->setRowCount(1);
     } else {
-        // A current row among the deleted ones moves to its neighbour at each
-        // removal, and each move lays the whole tree out again. It is parked
-        // for the loop and put afterwards where those moves would have left it.
-        QItemSelectionModel *selection = varTree->selectionModel();
-        const QModelIndex current = selection->currentIndex();
-        int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
-        const bool parked =
-            currentRow >= 0 && std::binary_search(rows.cbegin(), rows.cend(), currentRow);
-        if (parked)
-            selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         const PagingHold hold(this);
-        for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
-            varTree->removeRow(*row);
-            if (*row < currentRow)
-                --currentRow;
-            else if (*row == currentRow)
-                currentRow = std::max(currentRow - 1, 0);
-        }
-        if (parked) {
-            selection->setCurrentIndex(varTree->model()->index(currentRow, current.column()),
-                                       QItemSelectionModel::NoUpdate);
-        }
+        removeTreeRows(varTree, rows);
     }
     // Never a blank window over a list that has more entries.
     topUp();
