@@ -44,6 +44,77 @@ TypeSuffix typeSuffixOf(int dataType)
     return {dataType, "", 1};
 }
 
+// The rows a batch adds: its addresses read plain, word by word as bits, or
+// as wider values every few words.
+struct BatchRange
+{
+    BatchRange(const ac::JapanMemLayout &area, const BatchMonitorParam &param)
+        : unit(BatchMonotorDlg::elementBytes(area.elementSize))
+        , begin(param.beginAddress)
+        , end(begin + param.length)
+        , radix(int(area.radix))
+        , plain(area.elementSize == 0 || param.dataType == param.scDataType)
+        , bits(unit * 8)
+        , type(typeSuffixOf(param.dataType))
+        , step((type.bytes + unit - 1) / unit)
+    {
+        const quint64 addressCount =
+            area.elementSize == 0 ? quint64(area.byteSize) * 8 : quint64(area.byteSize / unit);
+        // Counted before a single name is made: a mistyped range must be
+        // refused, not built.
+        if (end > addressCount)
+            rows = 0; // the dialog refuses such ranges; another caller may not
+        else if (plain)
+            rows = param.length;
+        else if (area.elementSize != 2)
+            rows = 0; // only words are read as bits or as wider values
+        else if (param.dataType == ac::TYPE_BOOL)
+            rows = quint64(param.length) * bits;
+        else
+            rows = param.length / step;
+    }
+
+    // The entries appended after the list's countBefore, shown in the batch's mode.
+    EntryCommand::Change names(const BatchMonitorParam &param, int countBefore) const
+    {
+        EntryCommand::Change change;
+        change.entries.reserve(int(rows));
+        const auto append = [&change, countBefore](const QString &name) {
+            change.entries.append({countBefore + change.entries.size(), name});
+        };
+        if (plain) {
+            for (quint64 address = begin; address < end; ++address)
+                append(param.scType + QString::number(address, radix));
+        } else if (param.dataType == ac::TYPE_BOOL) {
+            for (quint64 address = begin; address < end; ++address) {
+                const QString word =
+                    param.scType + QString::number(address, radix) + QLatin1Char('.');
+                for (quint32 bit = 0; bit < bits; ++bit)
+                    append(word + QString::number(bit));
+            }
+        } else {
+            const QString suffix = QLatin1String(type.suffix);
+            for (quint64 address = begin; address + step <= end; address += step)
+                append(param.scType + QString::number(address, radix) + suffix);
+        }
+        change.modeFirst = countBefore;
+        change.modeCount = change.entries.size();
+        change.mode = param.showMode;
+        return change;
+    }
+
+    const quint32 unit;
+    // 64 bits: a range at the top of a 2^32-bit area must not wrap to its start.
+    const quint64 begin;
+    const quint64 end;
+    const int radix;
+    const bool plain;
+    const quint32 bits;
+    const TypeSuffix type;
+    const quint64 step;
+    quint64 rows = 0;
+};
+
 } // namespace
 
 void WatchListWidget::onBatchMonitor()
@@ -91,32 +162,7 @@ void WatchListWidget::addBatchVariables(const BatchMonitorParam &param)
             return;
         area = core->deviceMemory()->japanMemLayout(param.scType.toStdString());
     }
-    const quint32 unit = BatchMonotorDlg::elementBytes(area.elementSize);
-    const quint64 addressCount =
-        area.elementSize == 0 ? quint64(area.byteSize) * 8 : quint64(area.byteSize / unit);
-    // 64 bits: a range at the top of a 2^32-bit area must not wrap to its start.
-    const quint64 begin = param.beginAddress;
-    const quint64 end = begin + param.length;
-    const int radix = int(area.radix);
-    const bool plain = area.elementSize == 0 || param.dataType == param.scDataType;
-    const quint32 bits = unit * 8;
-    const TypeSuffix type = typeSuffixOf(param.dataType);
-    const quint64 step = (type.bytes + unit - 1) / unit;
-
-    // Counted before a single name is made: a mistyped range must be refused,
-    // not built.
-    quint64 rows = 0;
-    if (end > addressCount)
-        rows = 0; // the dialog refuses such ranges; another caller may not
-    else if (plain)
-        rows = param.length;
-    else if (area.elementSize != 2)
-        rows = 0; // only words are read as bits or as wider values
-    else if (param.dataType == ac::TYPE_BOOL)
-        rows = quint64(param.length) * bits;
-    else
-        rows = param.length / step;
-
+    const BatchRange range(area, param);
     int countBefore = 0;
     {
         const Lookup list = findWatchListObject();
@@ -125,34 +171,12 @@ void WatchListWidget::addBatchVariables(const BatchMonitorParam &param)
         countBefore = list->getCount();
     }
     const QPointer<WatchListWidget> self(this);
-    if (rows > 0 && (!acceptBatchSize(qint64(rows), countBefore) || !self))
+    if (range.rows > 0 && (!acceptBatchSize(qint64(range.rows), countBefore) || !self))
         return;
 
     const Lookup list = findWatchListObject();
-    if (list && rows > 0 && list->getCount() == countBefore) {
-        EntryCommand::Change change;
-        change.entries.reserve(int(rows));
-        const auto append = [&change, countBefore](const QString &name) {
-            change.entries.append({countBefore + change.entries.size(), name});
-        };
-        if (plain) {
-            for (quint64 address = begin; address < end; ++address)
-                append(param.scType + QString::number(address, radix));
-        } else if (param.dataType == ac::TYPE_BOOL) {
-            for (quint64 address = begin; address < end; ++address) {
-                const QString word =
-                    param.scType + QString::number(address, radix) + QLatin1Char('.');
-                for (quint32 bit = 0; bit < bits; ++bit)
-                    append(word + QString::number(bit));
-            }
-        } else {
-            const QString suffix = QLatin1String(type.suffix);
-            for (quint64 address = begin; address + step <= end; address += step)
-                append(param.scType + QString::number(address, radix) + suffix);
-        }
-        change.modeFirst = countBefore;
-        change.modeCount = change.entries.size();
-        change.mode = param.showMode;
+    if (list && range.rows > 0 && list->getCount() == countBefore) {
+        EntryCommand::Change change = range.names(param, countBefore);
         EntryCommand::perform(projectName,
                               list.list,
                               change,
