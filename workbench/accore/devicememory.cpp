@@ -83,6 +83,51 @@ void swapWords(std::vector<uint8_t> *bytes)
     }
 }
 
+// The area whose name starts the text, the longest such ("DS" over "D");
+// the layouts' size for none.
+size_t
+areaNamed(const std::vector<JapanMemLayout> &layouts, const std::string &text, size_t *nameLength)
+{
+    size_t areaIndex = layouts.size();
+    *nameLength = 0;
+    for (size_t i = 0; i < layouts.size(); ++i) {
+        const std::string &name = layouts[i].name;
+        if (!name.empty() && name.size() > *nameLength && text.compare(0, name.size(), name) == 0) {
+            areaIndex = i;
+            *nameLength = name.size();
+        }
+    }
+    return areaIndex;
+}
+
+// A word's suffix after the dot: a bit from 0 to 15 (of 2-byte words only)
+// or a type; false for anything else.
+bool applySuffix(const std::string &suffix,
+                 const JapanMemLayout &layout,
+                 HeapAddress *parsed,
+                 uint64_t *byteOffset)
+{
+    uint64_t bit = 0;
+    if (parseNumber(suffix, 0, suffix.size(), 10, &bit)) {
+        if (layout.elementSize != 2 || bit > 15)
+            return false;
+        *byteOffset += bit / 8;
+        parsed->bitOffset = uint32_t(bit % 8);
+        parsed->dataType = TYPE_BOOL;
+        parsed->byteLength = 1;
+        return true;
+    }
+    const auto found =
+        std::find_if(std::begin(typeSuffixes),
+                     std::end(typeSuffixes),
+                     [&suffix](const TypeSuffix &entry) { return suffix == entry.suffix; });
+    if (found == std::end(typeSuffixes))
+        return false;
+    parsed->dataType = found->type;
+    parsed->byteLength = found->byteLength;
+    return true;
+}
+
 } // namespace
 
 DeviceMemory::DeviceMemory(std::string deviceName, std::vector<JapanMemLayout> areas)
@@ -122,15 +167,8 @@ bool DeviceMemory::string2IecAddress(const std::string &text,
         return false;
     *address = HeapAddress();
 
-    size_t areaIndex = m_layouts.size();
     size_t nameLength = 0;
-    for (size_t i = 0; i < m_layouts.size(); ++i) {
-        const std::string &name = m_layouts[i].name;
-        if (!name.empty() && name.size() > nameLength && text.compare(0, name.size(), name) == 0) {
-            areaIndex = i;
-            nameLength = name.size();
-        }
-    }
+    const size_t areaIndex = areaNamed(m_layouts, text, &nameLength);
     if (areaIndex == m_layouts.size())
         return false;
     const JapanMemLayout &layout = m_layouts[areaIndex];
@@ -154,27 +192,8 @@ bool DeviceMemory::string2IecAddress(const std::string &text,
         byteOffset = number * layout.elementSize;
         parsed.dataType = layout.dataType;
         parsed.byteLength = layout.elementSize;
-        if (dot != text.size()) {
-            const std::string suffix = text.substr(dot + 1);
-            uint64_t bit = 0;
-            if (parseNumber(suffix, 0, suffix.size(), 10, &bit)) {
-                if (layout.elementSize != 2 || bit > 15)
-                    return false;
-                byteOffset += bit / 8;
-                parsed.bitOffset = uint32_t(bit % 8);
-                parsed.dataType = TYPE_BOOL;
-                parsed.byteLength = 1;
-            } else {
-                const auto found = std::find_if(
-                    std::begin(typeSuffixes),
-                    std::end(typeSuffixes),
-                    [&suffix](const TypeSuffix &entry) { return suffix == entry.suffix; });
-                if (found == std::end(typeSuffixes))
-                    return false;
-                parsed.dataType = found->type;
-                parsed.byteLength = found->byteLength;
-            }
-        }
+        if (dot != text.size() && !applySuffix(text.substr(dot + 1), layout, &parsed, &byteOffset))
+            return false;
     }
     if (byteOffset > maxOffset)
         return false;
