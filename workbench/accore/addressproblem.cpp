@@ -14,6 +14,35 @@ bool isDecimalDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// The area whose name starts the text, the longest such; null for none.
+const JapanMemLayout *areaNamed(const std::vector<JapanMemLayout> &layouts, const std::string &text)
+{
+    const JapanMemLayout *layout = nullptr;
+    for (const JapanMemLayout &candidate : layouts) {
+        if (!candidate.name.empty() && (!layout || candidate.name.size() > layout->name.size()) &&
+            text.compare(0, candidate.name.size(), candidate.name) == 0) {
+            layout = &candidate;
+        }
+    }
+    return layout;
+}
+
+// What is wrong with a suffix after the address's dot, as far as the area
+// tells: any suffix on a bit area, a bit that is not 0 to 15 of a 2-byte word.
+AddressProblem::Kind suffixProblem(const std::string &suffix, const JapanMemLayout &layout)
+{
+    if (layout.elementSize == 0)
+        return AddressProblem::SuffixOnBit;
+    const bool isBit =
+        !suffix.empty() && suffix.find_first_not_of("0123456789") == std::string::npos;
+    uint64_t bit = 0;
+    for (const char c : suffix)
+        bit = std::min<uint64_t>(bit * 10 + uint64_t(c - '0'), 16);
+    if (isBit && (layout.elementSize != 2 || bit > 15))
+        return AddressProblem::NoSuchBit;
+    return AddressProblem::None;
+}
+
 } // namespace
 
 AddressProblem addressProblem(const DeviceMemory &memory, const std::string &text)
@@ -25,13 +54,7 @@ AddressProblem addressProblem(const DeviceMemory &memory, const std::string &tex
 
     problem.kind = AddressProblem::UnknownName;
     const std::vector<JapanMemLayout> layouts = memory.japanMemLayout();
-    const JapanMemLayout *layout = nullptr;
-    for (const JapanMemLayout &candidate : layouts) {
-        if (!candidate.name.empty() && (!layout || candidate.name.size() > layout->name.size()) &&
-            text.compare(0, candidate.name.size(), candidate.name) == 0) {
-            layout = &candidate;
-        }
-    }
+    const JapanMemLayout *layout = areaNamed(layouts, text);
     if (!layout)
         return problem;
 
@@ -62,17 +85,9 @@ AddressProblem addressProblem(const DeviceMemory &memory, const std::string &tex
     }
     if (dot != text.size()) {
         problem.suffix = text.substr(dot + 1);
-        if (layout->elementSize == 0) {
-            problem.kind = AddressProblem::SuffixOnBit;
-            return problem;
-        }
-        const bool isBit = !problem.suffix.empty() &&
-                           problem.suffix.find_first_not_of("0123456789") == std::string::npos;
-        uint64_t bit = 0;
-        for (const char c : problem.suffix)
-            bit = std::min<uint64_t>(bit * 10 + uint64_t(c - '0'), 16);
-        if (isBit && (layout->elementSize != 2 || bit > 15)) {
-            problem.kind = AddressProblem::NoSuchBit;
+        if (const AddressProblem::Kind kind = suffixProblem(problem.suffix, *layout);
+            kind != AddressProblem::None) {
+            problem.kind = kind;
             return problem;
         }
     }
