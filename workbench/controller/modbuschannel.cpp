@@ -94,20 +94,7 @@ void ModbusChannel::open(const QString &host, quint16 port, int connectTimeout)
 
 void ModbusChannel::close()
 {
-    m_open = false;
-    m_busy = false;
-    m_deadline.stop();
-    m_buffer.clear();
-    {
-        const QSignalBlocker quiet(&m_socket);
-        m_socket.abort();
-    }
-    std::deque<Request> waiting;
-    waiting.swap(m_queue);
-    ModbusAnswer lost;
-    lost.error = tr("the connection was closed");
-    for (Request &request : waiting)
-        request.done(lost);
+    abortAll(tr("the connection was closed"));
 }
 
 void ModbusChannel::send(quint8 function, const QByteArray &data, Done done)
@@ -290,12 +277,18 @@ void ModbusChannel::drop(const QString &why)
         m_open || m_socket.state() != QAbstractSocket::UnconnectedState || m_deadline.isActive();
     if (!wasActive && m_queue.empty())
         return;
+    abortAll(why);
+    emit closed(why);
+}
+
+void ModbusChannel::abortAll(const QString &why)
+{
     m_open = false;
     m_busy = false;
     m_deadline.stop();
     m_buffer.clear();
     {
-        // abort() reports the end once more; it is this one.
+        // abort() would report the end once more.
         const QSignalBlocker quiet(&m_socket);
         m_socket.abort();
     }
@@ -305,5 +298,4 @@ void ModbusChannel::drop(const QString &why)
     lost.error = why;
     for (Request &request : waiting)
         request.done(lost);
-    emit closed(why);
 }

@@ -79,6 +79,8 @@ private:
     void finish(ModbusAnswer answer);
     void expire();
     void drop(const QString &why);
+    // Ends the connection at once; every request waiting is answered Lost with why.
+    void abortAll(const QString &why);
     // Why the answer does not fit the request; empty when it does.
     QString
     mismatch(const Request &request, quint8 unit, quint8 function, const QByteArray &data) const;

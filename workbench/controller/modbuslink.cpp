@@ -163,16 +163,17 @@ void ModbusTcpLink::connectToDevice()
 
 void ModbusTcpLink::disconnectFromDevice()
 {
-    m_pollTimer.stop();
-    m_retryTimer.stop();
-    m_staleTimer.stop();
-    if (ac::LiveWatch::instance()->source() == this)
-        ac::LiveWatch::instance()->setSource(nullptr);
-    setState(Unconnected);
+    stop();
     m_channel->close();
 }
 
 void ModbusTcpLink::fail(const QString &message)
+{
+    stop();
+    emit failed(message);
+}
+
+void ModbusTcpLink::stop()
 {
     m_pollTimer.stop();
     m_retryTimer.stop();
@@ -180,7 +181,6 @@ void ModbusTcpLink::fail(const QString &message)
     if (ac::LiveWatch::instance()->source() == this)
         ac::LiveWatch::instance()->setSource(nullptr);
     setState(Unconnected);
-    emit failed(message);
 }
 
 void ModbusTcpLink::opened()

@@ -68,6 +68,8 @@ private:
 
     void setState(State state);
     void fail(const QString &message);
+    // No more polls, retries or values from this link: it is unconnected.
+    void stop();
     void opened();
     void closed(const QString &why);
     void send(const ModbusBlock &block, std::function<void()> finished);
