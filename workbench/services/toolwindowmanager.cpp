@@ -6,6 +6,7 @@
 #include <QDockWidget>
 #include <QEvent>
 #include <QMainWindow>
+#include <QMetaProperty>
 #include <QPlainTextEdit>
 #include <QTimer>
 
@@ -176,6 +177,21 @@ QDockWidget *ToolWindowManager::dockWidget(const QString &id) const
 {
     const Window *window = find(id);
     return window ? window->dock.data() : nullptr;
+}
+
+QString ToolWindowManager::projectOf(QWidget *widget) const
+{
+    for (QWidget *child = widget; child; child = child->parentWidget()) {
+        auto dock = qobject_cast<QDockWidget *>(child->parentWidget());
+        if (!dock || dock->widget() != child)
+            continue;
+        if (dockWidget(dock->objectName()) != dock)
+            return QString();
+        const QMetaObject *meta = child->metaObject();
+        const int index = meta->indexOfProperty("projectName");
+        return index < 0 ? QString() : meta->property(index).read(child).toString();
+    }
+    return QString();
 }
 
 QPlainTextEdit *ToolWindowManager::compileOutput() const

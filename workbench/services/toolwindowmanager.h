@@ -52,6 +52,10 @@ public:
     void removeForeignToolWindows();
 
     QDockWidget *dockWidget(const QString &id) const;
+    // The project of the tool window holding the widget, as the window's own
+    // widget names it in its meta-object's property "projectName" (a
+    // watch-list window does); empty for any other widget.
+    QString projectOf(QWidget *widget) const;
     QPlainTextEdit *compileOutput() const;
 
 protected:

@@ -3,65 +3,27 @@
 #include "application.h"
 #include "comparatormanager.h"
 #include "controllertransfer.h"
-#include "cookies.h"
 #include "crossreference.h"
-#include "hostnames.h"
-#include "icomparator.h"
 #include "pluginhost.h"
-#include "plugininterface.h"
 #include "projectdocuments.h"
 #include "projectundostacks.h"
-#include "serviceregistry.h"
 #include "solutiontree.h"
 #include "symbolmenu.h"
 #include "toolwindowmanager.h"
 #include "watchlistclient.h"
 #include "watchlistcomparison.h"
+#include "workbenchservices.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QDockWidget>
 #include <QLabel>
 #include <QMainWindow>
-#include <QMetaProperty>
-
-namespace {
-
-// The project of the tool window holding the widget, as the window's own
-// widget names it in its meta-object's property "projectName" (a watch-list
-// window does); empty for any other widget.
-QString toolWindowProject(const ToolWindowManager &windows, QWidget *widget)
-{
-    for (QWidget *child = widget; child; child = child->parentWidget()) {
-        auto dock = qobject_cast<QDockWidget *>(child->parentWidget());
-        if (!dock || dock->widget() != child)
-            continue;
-        if (windows.dockWidget(dock->objectName()) != dock)
-            return QString();
-        const QMetaObject *meta = child->metaObject();
-        const int index = meta->indexOfProperty("projectName");
-        return index < 0 ? QString() : meta->property(index).read(child).toString();
-    }
-    return QString();
-}
-
-} // namespace
 
 class Workbench::Private
 {
 public:
-    std::unique_ptr<QMainWindow> mainWindow;
-    std::unique_ptr<Application> application;
-    std::unique_ptr<Cookies> cookies;
-    std::unique_ptr<ToolWindowManager> toolWindows;
-    std::unique_ptr<SolutionTree> tree;
-    std::unique_ptr<ProjectUndoStacks> undoStacks;
-    std::unique_ptr<ControllerTransfer> transfer;
-    std::unique_ptr<CrossReference> crossReference;
-    std::unique_ptr<ComparatorManager> comparators;
-
+    // Declared before the documents, which use them, and so outlive them.
+    std::unique_ptr<WorkbenchServices> services;
     std::unique_ptr<ProjectDocuments> documents;
-    QStringList hostComparators;
     PluginHost plugins;
 };
 
@@ -69,14 +31,14 @@ Workbench::Workbench(QObject *parent)
     : QObject(parent)
     , d(std::make_unique<Private>())
 {
-    createMainWindow();
-    createServices();
-    d->documents =
-        std::make_unique<ProjectDocuments>(ProjectDocuments::Services{d->tree.get(),
-                                                                      d->undoStacks.get(),
-                                                                      d->cookies.get(),
-                                                                      d->transfer.get(),
-                                                                      d->crossReference.get()});
+    d->services = std::make_unique<WorkbenchServices>(createMainWindow());
+    WorkbenchServices &services = *d->services;
+    d->documents = std::make_unique<ProjectDocuments>(
+        ProjectDocuments::Services{services.tree.get(),
+                                   services.undoStacks.get(),
+                                   services.cookies.get(),
+                                   services.transfer.get(),
+                                   services.crossReference.get()});
     connect(d->documents.get(),
             &ProjectDocuments::currentChanged,
             this,
@@ -84,16 +46,16 @@ Workbench::Workbench(QObject *parent)
     connect(d->documents.get(), &ProjectDocuments::changed, this, &Workbench::projectsChanged);
 
     followFocus();
-    new SymbolMenu(d->undoStacks->symbolsView(), this);
+    new SymbolMenu(services.undoStacks->symbolsView(), this);
 }
 
-void Workbench::createMainWindow()
+std::unique_ptr<QMainWindow> Workbench::createMainWindow()
 {
-    d->mainWindow = std::make_unique<QMainWindow>();
-    d->mainWindow->setObjectName(QStringLiteral("workbenchMainWindow"));
-    d->mainWindow->setWindowTitle(tr("Watch List Workbench"));
-    d->mainWindow->resize(1200, 800);
-    d->mainWindow->setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    auto window = std::make_unique<QMainWindow>();
+    window->setObjectName(QStringLiteral("workbenchMainWindow"));
+    window->setWindowTitle(tr("Watch List Workbench"));
+    window->resize(1200, 800);
+    window->setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
     // Stands where the program editors of a full environment would.
     auto editorArea = new QLabel(
         tr("Double-click a watch list in the solution tree to open it, or right-click the "
@@ -102,31 +64,8 @@ void Workbench::createMainWindow()
     editorArea->setAlignment(Qt::AlignCenter);
     editorArea->setWordWrap(true);
     editorArea->setEnabled(false);
-    d->mainWindow->setCentralWidget(editorArea);
-}
-
-void Workbench::createServices()
-{
-    d->application = std::make_unique<Application>(d->mainWindow.get());
-    d->application->publish();
-
-    d->cookies = std::make_unique<Cookies>();
-    d->toolWindows = std::make_unique<ToolWindowManager>(d->mainWindow.get());
-    d->tree = std::make_unique<SolutionTree>(d->toolWindows.get());
-    d->undoStacks = std::make_unique<ProjectUndoStacks>(d->toolWindows.get());
-    d->transfer = std::make_unique<ControllerTransfer>();
-    d->crossReference = std::make_unique<CrossReference>(d->cookies.get(), d->toolWindows.get());
-    d->comparators = std::make_unique<ComparatorManager>();
-
-    d->application->setManager(HostNames::toolWindowManager(), d->toolWindows.get());
-    ObjectRegistry *registry = d->application->objectRegistry();
-    registry->insert(d->cookies.get());
-    registry->insert(d->tree.get());
-    registry->insert(d->undoStacks.get());
-    registry->insert(d->transfer.get());
-    registry->insert(d->crossReference.get());
-    registry->insert(d->comparators.get());
-    d->hostComparators = d->comparators->typeKeys();
+    window->setCentralWidget(editorArea);
+    return window;
 }
 
 void Workbench::followFocus()
@@ -135,7 +74,7 @@ void Workbench::followFocus()
     // works in: a watch-list window taking the focus makes its project current.
     if (auto application = qobject_cast<QApplication *>(QCoreApplication::instance())) {
         connect(application, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-            const QString project = toolWindowProject(*d->toolWindows, now);
+            const QString project = d->services->toolWindows->projectOf(now);
             // Not while a project closes: it must stay current until it is gone.
             if (!project.isEmpty() && project != d->documents->current() &&
                 !d->documents->isClosing())
@@ -161,63 +100,52 @@ Workbench::~Workbench()
     unloadPlugins();
     closeAllProjects();
     d->documents.reset();
-    d->transfer->setOnline(false);
-    d->application->withdraw();
-
-    d->comparators.reset();
-    d->crossReference.reset();
-    d->transfer.reset();
-    d->undoStacks.reset();
-    d->tree.reset();
-    d->cookies.reset();
-    d->toolWindows.reset();
-    d->mainWindow.reset();
-    d->application.reset();
+    d->services.reset();
 }
 
 QMainWindow *Workbench::mainWindow() const
 {
-    return d->mainWindow.get();
+    return d->services->mainWindow.get();
 }
 
 IApplication *Workbench::application() const
 {
-    return d->application.get();
+    return d->services->application.get();
 }
 
 Cookies *Workbench::cookies() const
 {
-    return d->cookies.get();
+    return d->services->cookies.get();
 }
 
 SolutionTree *Workbench::solutionTree() const
 {
-    return d->tree.get();
+    return d->services->tree.get();
 }
 
 ProjectUndoStacks *Workbench::undoStacks() const
 {
-    return d->undoStacks.get();
+    return d->services->undoStacks.get();
 }
 
 ToolWindowManager *Workbench::toolWindows() const
 {
-    return d->toolWindows.get();
+    return d->services->toolWindows.get();
 }
 
 ControllerTransfer *Workbench::transfer() const
 {
-    return d->transfer.get();
+    return d->services->transfer.get();
 }
 
 CrossReference *Workbench::crossReference() const
 {
-    return d->crossReference.get();
+    return d->services->crossReference.get();
 }
 
 ComparatorManager *Workbench::comparators() const
 {
-    return d->comparators.get();
+    return d->services->comparators.get();
 }
 
 bool Workbench::openProject(const QString &filePath, QString *error)
@@ -278,18 +206,19 @@ void Workbench::setControllerSettings(const QString &projectName,
 
 bool Workbench::addToWatchList(const QString &watchListName, const QString &variable)
 {
-    return WatchListClient::addVariable(d->application->objectRegistry(), watchListName, variable);
+    return WatchListClient::addVariable(
+        d->services->application->objectRegistry(), watchListName, variable);
 }
 
 QVector<Workbench::WatchListComparison> Workbench::compareWatchLists(const QString &first,
                                                                      const QString &second) const
 {
-    return ::compareWatchLists(*d->tree, *d->comparators, first, second);
+    return ::compareWatchLists(*d->services->tree, *d->services->comparators, first, second);
 }
 
 QUndoStack *Workbench::undoStack(const QString &projectName) const
 {
-    return d->undoStacks->stack(projectName);
+    return d->services->undoStacks->stack(projectName);
 }
 
 PluginInterface *Workbench::loadPlugin(const QString &filePath, QString *error)
@@ -302,10 +231,7 @@ void Workbench::unloadPlugins()
     // Nothing whose code lives in a plug-in may outlive it: its windows'
     // widgets and its comparators go while the code is still there.
     d->plugins.unloadAll([this] {
-        d->toolWindows->removeForeignToolWindows();
-        for (const QString &key : d->comparators->typeKeys()) {
-            if (!d->hostComparators.contains(key))
-                d->comparators->removeComparator(key);
-        }
+        d->services->toolWindows->removeForeignToolWindows();
+        d->services->removePluginComparators();
     });
 }

@@ -103,9 +103,7 @@ signals:
     void projectsChanged();
 
 private:
-    void createMainWindow();
-    // Every service, registered by name on the application object.
-    void createServices();
+    static std::unique_ptr<QMainWindow> createMainWindow();
     void followFocus();
     class Private;
     std::unique_ptr<Private> d;
