@@ -217,13 +217,17 @@ void tst_Controller::deviceFaults()
     });
 
     QSignalSpy states(transfer, &ControllerTransfer::stateTextChanged);
+    const auto requests = [this] { return m_server->command("count").mid(6).toInt(); };
     QCOMPARE(m_server->command("fault " + fault), QByteArray("ok"));
+    const int before = requests();
     if (shown.isEmpty()) {
         // The stream is out of step: dropped at once, the values stale meanwhile.
         QTRY_VERIFY_WITH_TIMEOUT(isStale(0), bound);
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(valueOf(0).startsWith(shown), bound);
     }
+    // Polling goes on, over a new connection where the old one went.
+    QTRY_VERIFY_WITH_TIMEOUT(requests() >= before + 3, bound);
     // Wrong answers again and again, or a stream out of step: the connection
     // is taken for broken.
     QTRY_VERIFY_WITH_TIMEOUT(!states.isEmpty(), bound + 1000);
