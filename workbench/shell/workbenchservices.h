@@ -20,8 +20,8 @@ class ToolWindowManager;
 struct WorkbenchServices
 {
     explicit WorkbenchServices(std::unique_ptr<QMainWindow> window);
-    // Withdraws the application object first, then tears the services down
-    // before the main window their docks live in.
+    // Takes the controller offline and withdraws the application object,
+    // then tears the services down before the main window their docks live in.
     ~WorkbenchServices();
     WorkbenchServices(const WorkbenchServices &) = delete;
     WorkbenchServices &operator=(const WorkbenchServices &) = delete;
