@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <malloc.h>
 #include <memory>
@@ -64,6 +65,22 @@ void makeList(const QString &name, int count)
 const char *verdict(bool ok)
 {
     return ok ? "ok" : "MISSED";
+}
+
+bool reportRatio(const char *what, const std::vector<double> &ratios, double target)
+{
+    const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
+    const double middle = median(ratios);
+    const bool met = middle <= target;
+    std::printf("%s: %.2fx (%.2f-%.2fx over %zu runs), target <= %.1fx: %s\n",
+                what,
+                middle,
+                ratios.empty() ? 0.0 : *low,
+                ratios.empty() ? 0.0 : *high,
+                ratios.size(),
+                target,
+                verdict(met));
+    return met;
 }
 
 // The window as the tool-window code opens it: constructed, sized, shown.

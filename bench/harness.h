@@ -34,6 +34,10 @@ Result measure(int runs,
                const std::function<void()> &teardown = {});
 double median(std::vector<double> values);
 const char *verdict(bool ok);
+// Ratios of a case against its floor, one a repetition: prints their median,
+// their spread (lowest to highest), the target for the median and whether it
+// is met. True when met.
+bool reportRatio(const char *what, const std::vector<double> &ratios, double target);
 // Bytes the heap holds in use now.
 qint64 heapInUse();
 

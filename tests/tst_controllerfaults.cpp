@@ -217,7 +217,9 @@ void tst_Controller::deviceFaults()
     });
 
     QSignalSpy states(transfer, &ControllerTransfer::stateTextChanged);
-    const auto requests = [this] { return m_server->command("count").mid(6).toInt(); };
+    const auto requests = [this] {
+        return m_server->command("count").mid(6).toInt();
+    };
     QCOMPARE(m_server->command("fault " + fault), QByteArray("ok"));
     const int before = requests();
     if (shown.isEmpty()) {

@@ -57,6 +57,8 @@ private slots:
     void registration();
     void addVariable_data();
     void addVariable();
+    void addBurst_data();
+    void addBurst();
     void comparator_data();
     void comparator();
     void closingToolWindow_data();
@@ -203,6 +205,58 @@ void tst_Services::addVariable()
     QCOMPARE(tree->getItemData(tree->topLevelItem(rows - 1), 0), QString());
     QCOMPARE(tree->getItemData(tree->topLevelItem(rows - 2), 0), list->getVariableName(rows - 2));
     QVERIFY(rows - 1 <= entries);
+}
+
+// Many adds in one turn of the event loop, as an import makes them: the
+// first is shown at once, and once the loop runs each list's last row is
+// current, every entry in the window in order.
+void tst_Services::addBurst_data()
+{
+    QTest::addColumn<QStringList>("targets"); // the lists added to, in turn
+    QTest::addColumn<bool>("switchProject");  // before the loop runs again
+
+    QTest::newRow("one list") << names("Main") << false;
+    QTest::newRow("two lists in turn") << names("Main,Other") << false;
+    QTest::newRow("another project current before the loop runs") << names("Main") << true;
+}
+
+void tst_Services::addBurst()
+{
+    QFETCH(QStringList, targets);
+    QFETCH(bool, switchProject);
+    const int burst = 250; // several pages of rows
+
+    plugin = host->loadPlugin();
+    QVERIFY(host->openProject(QStringLiteral("Elsewhere"), names("Main")));
+    QVERIFY(host->openProject(QStringLiteral("Demo"), names("Other,Main")));
+    for (int i = 0; i < burst; ++i) {
+        for (const QString &target : targets)
+            QVERIFY(host->workbench().addToWatchList(target, QStringLiteral("D%1").arg(i)));
+    }
+    VarTreeWidget *first = windowTree(targets.first());
+    QVERIFY(first);
+    QCOMPARE(first->getItemData(first->currentItem(), 0), QStringLiteral("D0"));
+    if (switchProject)
+        host->workbench().setCurrentProject(QStringLiteral("Elsewhere"));
+    QCoreApplication::processEvents();
+
+    for (const QString &target : targets) {
+        VarTreeWidget *tree = windowTree(target);
+        QVERIFY(tree);
+        const int current = tree->indexOfTopLevelItem(tree->currentItem());
+        // Switched away: the window of another project's list is left alone.
+        QCOMPARE(current, switchProject ? 0 : burst - 1);
+        QVERIFY(tree->topLevelItemCount() >= current + 2);
+        for (int row = 0; row <= current; ++row)
+            QCOMPARE(tree->getItemData(tree->topLevelItem(row), 0), QStringLiteral("D%1").arg(row));
+    }
+    const QStringList added =
+        HostFixture::watchList(QStringLiteral("Demo"), targets.first())->variables();
+    QCOMPARE(added.size(), burst);
+    QVERIFY(HostFixture::watchList(QStringLiteral("Elsewhere"), QStringLiteral("Main"))
+                ->variables()
+                .isEmpty());
+    QCOMPARE(host->workbench().undoStack(QStringLiteral("Demo"))->count(), burst * targets.size());
 }
 
 // Lists L of projects A (D0,M1) and B; "Gone": both projects closed.

@@ -116,6 +116,7 @@ void WatchListPlugin::shutdown()
         helper->disconnect(this);
     for (WatchListInstance *service : findChildren<WatchListInstance *>())
         service->disconnect(this);
+    queuedShows.clear();
 
     delete folderMenu;
     folderMenu = nullptr;

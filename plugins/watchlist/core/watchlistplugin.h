@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <QVariant>
+#include <QVector>
 
 class IApplication;
 class QAction;
@@ -49,6 +50,8 @@ private:
     void doRemoveWatchList(const QString &name);
     void doRenameWatchList(const QString &oldName, const QString &newName);
     WatchListWidget *openWatchList(const QString &name);
+    void showRow(const QString &watchListName, int rowIndex);
+    void showQueuedRows();
     void closeWatchList(const QString &name);
     void applyWatchListRename(const QString &oldName, const QString &newName);
     QString currentFolderPath() const;
@@ -69,4 +72,15 @@ private:
     // nodes of a project are found under its own folder whichever project
     // was opened last.
     QHash<QString, QString> folderPaths;
+    // Rows announced while an earlier show of the same turn of the event loop
+    // is still fresh: only the last of each list is shown, once the loop
+    // runs again.
+    struct QueuedShow
+    {
+        QString projectName;
+        QString watchListName;
+        int rowIndex = 0;
+    };
+    QVector<QueuedShow> queuedShows;
+    bool showsQueued = false;
 };

@@ -10,12 +10,47 @@
 #include "watchlistnames.h"
 #include "watchlistwidget.h"
 
+#include <utility>
+
 // The watch lists' tool windows.
 
 void WatchListPlugin::onShowVariable(QString watchListName, int rowIndex)
 {
+    // An import announces thousands of rows in one go. Making each current in
+    // turn lays the whole tree out again every time; the first is shown at
+    // once, the rest only by the last row of each list, when the event loop
+    // next runs.
+    if (!showsQueued) {
+        showRow(watchListName, rowIndex);
+        showsQueued = true;
+        QMetaObject::invokeMethod(this, &WatchListPlugin::showQueuedRows, Qt::QueuedConnection);
+        return;
+    }
+    const QString projectName = findWatchListModel().projectName();
+    for (QueuedShow &queued : queuedShows) {
+        if (queued.watchListName == watchListName && queued.projectName == projectName) {
+            queued.rowIndex = rowIndex;
+            return;
+        }
+    }
+    queuedShows.append({projectName, watchListName, rowIndex});
+}
+
+void WatchListPlugin::showRow(const QString &watchListName, int rowIndex)
+{
     if (WatchListWidget *widget = openWatchList(watchListName))
         widget->showVariable(rowIndex);
+}
+
+void WatchListPlugin::showQueuedRows()
+{
+    showsQueued = false;
+    const QVector<QueuedShow> queued = std::exchange(queuedShows, {});
+    for (const QueuedShow &show : queued) {
+        // A list of a project no longer current is not the one announced.
+        if (findWatchListModel().projectName() == show.projectName)
+            showRow(show.watchListName, show.rowIndex);
+    }
 }
 
 WatchListWidget *WatchListPlugin::openWatchList(const QString &name)
