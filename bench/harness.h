@@ -65,5 +65,6 @@ void benchRefresh(Workbench &workbench);
 void benchModbus(Workbench &workbench);
 void benchTrend(Workbench &workbench);
 void benchCsvImport(Workbench &workbench);
+void benchCompare(Workbench &workbench);
 
 } // namespace bench

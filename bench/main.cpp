@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
     project->setDeviceName(QStringLiteral("DEMO-FX"));
     ProjectModelManager::instance()->addProject(project.release());
 
-    // Naming cases (opening, paging, editing, batch, project, csvimport,
+    // Naming cases (opening, paging, editing, batch, project, csvimport, compare,
     // deleting, scrollpaging, refresh, modbus, trend) runs only those.
     const QStringList cases = QCoreApplication::arguments().mid(1);
     const auto wanted = [&cases](const char *name) {
@@ -43,6 +43,8 @@ int main(int argc, char *argv[])
         benchOpeningProject(workbench);
     if (wanted("csvimport"))
         benchCsvImport(workbench);
+    if (wanted("compare"))
+        benchCompare(workbench);
     QString error;
     ac::ACCore::open(std::make_unique<ac::ACCore>(
         projectName.toStdString(), DeviceCatalog::create(QStringLiteral("DEMO-FX"), &error)));

@@ -49,6 +49,10 @@ private slots:
     void staleStepDoesNothing();
     void guardDefersDeletion();
     void entryLimit();
+    void listDataTellsListsApart_data();
+    void listDataTellsListsApart();
+    void listDataFollowsChanges_data();
+    void listDataFollowsChanges();
 
 private:
     void pushChange(Command command);
@@ -251,6 +255,96 @@ void TestProjectModel::entryLimit()
     QVERIFY(!list.appendVariable(QStringLiteral("D0")));
     QCOMPARE(list.getCount(), WatchListObject::MaxCount);
     QCOMPARE(list.getVariableName(WatchListObject::MaxCount - 1), QString());
+}
+
+// The comparator of watch lists compares list data only: equal entries give
+// equal bytes, and any difference in the entries different bytes.
+void TestProjectModel::listDataTellsListsApart_data()
+{
+    QTest::addColumn<QStringList>("first");
+    QTest::addColumn<QStringList>("second");
+    QTest::addColumn<bool>("same");
+
+    const QStringList numbered{QStringLiteral("D0"), QStringLiteral("M1.3"), QString()};
+    QStringList copied;
+    for (const QString &entry : numbered)
+        copied.append(QString(entry.constData(), entry.size())); // shares nothing
+    QTest::newRow("equal entries") << numbered << copied << true;
+    QTest::newRow("the same text split elsewhere")
+        << QStringList{QStringLiteral("ab"), QStringLiteral("c")}
+        << QStringList{QStringLiteral("a"), QStringLiteral("bc")} << false;
+    QTest::newRow("no entry, one empty entry") << QStringList() << QStringList{QString()} << false;
+    QTest::newRow("one empty entry, two")
+        << QStringList{QString()} << QStringList{QString(), QString()} << false;
+    QTest::newRow("a lone surrogate, its replacement")
+        << QStringList{QString(QChar(0xD800))} << QStringList{QString(QChar(0xFFFD))} << false;
+    QTest::newRow("case") << QStringList{QStringLiteral("D0")} << QStringList{QStringLiteral("d0")}
+                          << false;
+    // Past 1 GiB of entries a digest stands in for the bytes; one text of
+    // 1 Mi characters, shared, keeps the memory small.
+    const QString big(1 << 20, QLatin1Char('D'));
+    QStringList huge;
+    for (int i = 0; i < 520; ++i)
+        huge.append(big);
+    QStringList hugeChanged = huge;
+    hugeChanged.last() = QString(1 << 20, QLatin1Char('M'));
+    QTest::newRow("over 1 GiB, the last entry differing") << huge << hugeChanged << false;
+}
+
+void TestProjectModel::listDataTellsListsApart()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    QFETCH(bool, same);
+    WatchListObject a(QStringLiteral("A"));
+    WatchListObject b(QStringLiteral("B"));
+    QVERIFY(a.setVariables(first) && b.setVariables(second));
+    QCOMPARE(a.getListData() == b.getListData(), same);
+}
+
+// The list data is kept between changes: every change of the entries gives
+// the bytes of the entries as they are now, and bytes handed out before stay
+// as they were.
+void TestProjectModel::listDataFollowsChanges_data()
+{
+    QTest::addColumn<int>("change");
+    QTest::addColumn<QStringList>("after");
+    const QStringList before{QStringLiteral("D0"), QStringLiteral("D1")};
+    QTest::newRow("an entry renamed") << 0 << QStringList{QStringLiteral("M5"), before[1]};
+    QTest::newRow("an entry appended") << 1 << before + QStringList{QStringLiteral("M5")};
+    QTest::newRow("an entry removed") << 2 << QStringList{before[1]};
+    QTest::newRow("the entries replaced") << 3 << QStringList{QStringLiteral("M5")};
+}
+
+void TestProjectModel::listDataFollowsChanges()
+{
+    QFETCH(int, change);
+    QFETCH(QStringList, after);
+    WatchListObject list(QStringLiteral("L"));
+    QVERIFY(list.setVariables({QStringLiteral("D0"), QStringLiteral("D1")}));
+    const QByteArray held = list.getListData();
+    const QByteArray heldCopy(held.constData(), held.size());
+    switch (change) {
+    case 0:
+        QVERIFY(list.setVariableName(0, QStringLiteral("M5")));
+        break;
+    case 1:
+        QVERIFY(list.appendVariable(QStringLiteral("M5")));
+        break;
+    case 2:
+        QVERIFY(list.removeVariable(0));
+        break;
+    default:
+        QVERIFY(list.setVariables({QStringLiteral("M5")}));
+    }
+    WatchListObject fresh(QStringLiteral("F"));
+    QVERIFY(fresh.setVariables(after));
+    QCOMPARE(list.getListData(), fresh.getListData());
+    QCOMPARE(held, heldCopy);
+    // Built again into the buffer no caller holds any more.
+    QVERIFY(list.setVariables(after + after));
+    QVERIFY(fresh.setVariables(after + after));
+    QCOMPARE(list.getListData(), fresh.getListData());
 }
 
 QTEST_MAIN(TestProjectModel)

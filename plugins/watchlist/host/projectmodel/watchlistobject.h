@@ -31,7 +31,8 @@ public:
     // False, changing nothing, for more than MaxCount entries.
     bool setVariables(const QStringList &variables);
 
-    // The entries in their stored form; equal lists give equal bytes.
+    // The entries as bytes only ever compared for equality: equal lists give
+    // equal bytes. Kept until an entry changes.
     QByteArray getListData() const;
     QString getPropertys() const;
     void setPropertys(const QString &propertys);
@@ -40,4 +41,8 @@ private:
     QString m_name;
     QStringList m_variables;
     QString m_propertys;
+    // What getListData() last built. Its buffer outlives a change of the
+    // entries, so the next build writes into memory already touched.
+    mutable QByteArray m_listData;
+    mutable bool m_listDataCurrent = false;
 };
