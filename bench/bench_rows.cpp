@@ -33,81 +33,89 @@ QItemSelection blockSelection(QAbstractItemModel *model, int rows, int k)
 }
 
 // Select-all + Delete and its smaller cousins: a block of k rows of a fully
-// loaded list, the current row the block's last. The bare tree deletes the
-// same rows from the highest, its current row elsewhere.
+// loaded list, the current row the block's last. The floor: a bare tree of as
+// many rows removing the block as one range.
+namespace {
+
+double deleteInWindow(const QString &name, int size, int k, bool *right)
+{
+    QStringList entries;
+    for (int i = 0; i < size; ++i)
+        entries.append(QStringLiteral("D%1").arg(i % 8000));
+    benchList(name)->setVariables(entries);
+    std::unique_ptr<WatchListWidget> widget;
+    openWindow(widget, name);
+    widget->showVariable(size - 1);
+    QCoreApplication::processEvents();
+    VarTreeWidget *tree = widget->tree();
+    tree->clearSelection();
+    tree->selectionModel()->select(blockSelection(tree->model(), size, k),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    tree->selectionModel()->setCurrentIndex(tree->model()->index((size - k) / 2 + k - 1, 0),
+                                            QItemSelectionModel::NoUpdate);
+    QElapsedTimer timer;
+    timer.start();
+    widget->deleteSelectedRows();
+    QCoreApplication::processEvents();
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    *right = benchList(name)->getCount() == size - k && tree->topLevelItemCount() == size - k + 1;
+    return ms;
+}
+
+double deleteInBareTree(int size, int k)
+{
+    std::unique_ptr<QTreeWidget> bare;
+    openFloor(bare, size + 1);
+    bare->selectionModel()->select(blockSelection(bare->model(), size, k),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    bare->selectionModel()->setCurrentIndex(bare->model()->index((size - k) / 2 + k - 1, 0),
+                                            QItemSelectionModel::NoUpdate);
+    QElapsedTimer timer;
+    timer.start();
+    const QItemSelection selection = bare->selectionModel()->selection();
+    for (auto range = selection.crbegin(); range != selection.crend(); ++range)
+        bare->model()->removeRows(range->top(), range->height());
+    QCoreApplication::processEvents();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
 void benchDeleting(Workbench &workbench)
 {
     constexpr int size = 100000;
+    constexpr int runs = 5;
     const QString name = QStringLiteral("Deleting");
     makeList(name, 0);
     workbench.transfer()->setOnline(true);
     std::printf(
         "\nDeleting k selected rows of a fully loaded list of %d, the current row among them\n",
         size);
-    std::printf(
-        "%10s %12s %12s %14s %12s\n", "k", "window ms", "bare ms", "window us/row", "window/bare");
-    double perRowFirst = 0;
-    double perRowLast = 0;
-    bool withinBare = true;
     for (int k : {1000, 10000, 100000}) {
-        QStringList entries;
-        for (int i = 0; i < size; ++i)
-            entries.append(QStringLiteral("D%1").arg(i % 8000));
-        benchList(name)->setVariables(entries);
-        std::unique_ptr<WatchListWidget> widget;
-        openWindow(widget, name);
-        widget->showVariable(size - 1);
-        QCoreApplication::processEvents();
-        VarTreeWidget *tree = widget->tree();
-        tree->clearSelection();
-        tree->selectionModel()->select(blockSelection(tree->model(), size, k),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        tree->selectionModel()->setCurrentIndex(tree->model()->index((size - k) / 2 + k - 1, 0),
-                                                QItemSelectionModel::NoUpdate);
-        QElapsedTimer timer;
-        timer.start();
-        widget->deleteSelectedRows();
-        QCoreApplication::processEvents();
-        const double windowMs = double(timer.nsecsElapsed()) / 1e6;
-        const bool right =
-            benchList(name)->getCount() == size - k && tree->topLevelItemCount() == size - k + 1;
-        widget.reset();
-
-        std::unique_ptr<QTreeWidget> bare;
-        openFloor(bare, size + 1);
-        bare->selectionModel()->select(blockSelection(bare->model(), size, k),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        bare->selectionModel()->setCurrentIndex(bare->model()->index(size, 0),
-                                                QItemSelectionModel::NoUpdate);
-        timer.start();
-        const QModelIndexList selected = bare->selectionModel()->selectedRows();
-        std::vector<int> rows;
-        for (const QModelIndex &index : selected)
-            rows.push_back(index.row());
-        std::sort(rows.begin(), rows.end());
-        for (auto row = rows.crbegin(); row != rows.crend(); ++row)
-            delete bare->takeTopLevelItem(*row);
-        QCoreApplication::processEvents();
-        const double bareMs = double(timer.nsecsElapsed()) / 1e6;
-        bare.reset();
-
-        const double perRow = windowMs * 1000 / k;
-        if (k == 1000)
-            perRowFirst = perRow;
-        perRowLast = perRow;
-        withinBare = withinBare && windowMs <= 3 * bareMs;
-        std::printf("%10d %12.1f %12.1f %14.2f %11.2fx%s\n",
+        std::vector<double> ratios;
+        std::vector<double> windowMs;
+        bool right = true;
+        for (int run = 0; run < runs; ++run) {
+            bool rowsRight = false;
+            double window = 0;
+            double bare = 0;
+            if (run % 2 == 0) {
+                window = deleteInWindow(name, size, k, &rowsRight);
+                bare = deleteInBareTree(size, k);
+            } else {
+                bare = deleteInBareTree(size, k);
+                window = deleteInWindow(name, size, k, &rowsRight);
+            }
+            right = right && rowsRight;
+            windowMs.push_back(window);
+            ratios.push_back(window / bare);
+        }
+        std::printf("k = %6d: window %.1f ms (median)%s; ",
                     k,
-                    windowMs,
-                    bareMs,
-                    perRow,
-                    windowMs / bareMs,
-                    right ? "" : "  WRONG ROWS");
+                    median(windowMs),
+                    right ? "" : ", WRONG ROWS");
+        reportRatio("window / one range removal", ratios, 1.5);
     }
-    std::printf("per row at k = 100,000 / per row at k = 1,000: %.2fx (target <= 1.5x: %s)\n",
-                perRowLast / perRowFirst,
-                verdict(perRowLast / perRowFirst <= 1.5));
-    std::printf("window / bare tree at every k <= 3x: %s\n", verdict(withinBare));
     workbench.transfer()->setOnline(false);
     benchList(name)->setVariables({});
 }

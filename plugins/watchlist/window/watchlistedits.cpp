@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <algorithm>
+#include <iterator>
 #include <numeric>
 
 // Edits of the list through its rows: typed entries, Insert, Delete, show
@@ -47,11 +48,19 @@ void removeTreeRows(VarTreeWidget *tree, const QVector<int> &rows)
     if (parked)
         selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
-        tree->removeRow(*row);
         if (*row < currentRow)
             --currentRow;
         else if (*row == currentRow)
             currentRow = std::max(currentRow - 1, 0);
+    }
+    // Each removal is a round of model signals and a layout, whatever its
+    // size: a block of rows goes as one range, from the last block up.
+    for (auto end = rows.crbegin(); end != rows.crend();) {
+        auto first = end;
+        while (std::next(first) != rows.crend() && *std::next(first) == *first - 1)
+            ++first;
+        tree->model()->removeRows(*first, *end - *first + 1);
+        end = std::next(first);
     }
     if (parked) {
         selection->setCurrentIndex(tree->model()->index(currentRow, current.column()),
@@ -184,13 +193,16 @@ void WatchListWidget::addTypedEntry(const Lookup &list, int rowIndex, const QStr
 
 QVector<int> WatchListWidget::selectedRows() const
 {
-    // The selection model knows each row; asking the tree item by item costs
-    // a search per item in a long list.
+    // The selection's ranges know each row; asking the tree item by item
+    // costs a search per item in a long list, and listing every selected
+    // index makes ten of each row.
     QVector<int> rows;
-    const QModelIndexList indexes = varTree->selectionModel()->selectedIndexes();
-    for (const QModelIndex &index : indexes) {
-        if (index.column() == 0 && !index.parent().isValid())
-            rows.append(index.row());
+    const QItemSelection selection = varTree->selectionModel()->selection();
+    for (const QItemSelectionRange &range : selection) {
+        if (range.parent().isValid() || range.left() > 0)
+            continue;
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.append(row);
     }
     return rows;
 }
