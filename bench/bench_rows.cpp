@@ -302,4 +302,76 @@ void benchRefresh(Workbench &workbench)
     benchList(name)->setVariables({});
 }
 
+// One cycle of the simulated controller while a window of 40 symbol rows is
+// online, with 1,000 and with 1,000,000 symbols in the project: a cycle moves
+// what is watched, so the second costs what the first does. The first cycle
+// after the symbols change resolves them all, once; it is shown apart.
+void benchSimulation(Workbench &workbench)
+{
+    constexpr int runs = 5;
+    auto project = static_cast<ProjectModel *>(
+        ProjectModelManager::instance()->projectModel(projectName.toStdString(), false));
+    const QString name = QStringLiteral("Simulation");
+    makeList(name, 0);
+    SimulatedController *simulation = workbench.transfer()->simulation();
+    const int interval = simulation->interval();
+    simulation->setInterval(24 * 3600 * 1000); // driven here, not by its timer
+    workbench.transfer()->setOnline(true);
+    std::vector<double> ratios;
+    std::vector<double> cycles[2];
+    double firstCycle[2] = {};
+    for (int run = 0; run < runs; ++run) {
+        double cycle[2] = {};
+        for (int side = 0; side < 2; ++side) {
+            const int which = (side + run) % 2;
+            const int count = which == 0 ? 1000 : 1000000;
+            QVector<Symbol> symbols;
+            symbols.reserve(count);
+            // The rows' symbols have addresses of their own (R0...), the rest
+            // share the D area: each cycle moves as many values either way.
+            for (int i = 0; i < count; ++i) {
+                const int row = i - (count - 40);
+                symbols.append(Symbol{QStringLiteral("S%1").arg(i),
+                                      QStringLiteral("INT"),
+                                      row >= 0 ? QStringLiteral("R%1").arg(row)
+                                               : QStringLiteral("D%1").arg(i % 8000),
+                                      {},
+                                      {}});
+            }
+            project->setSymbols(symbols);
+            QStringList entries;
+            for (int i = 0; i < 40; ++i)
+                entries.append(QStringLiteral("S%1").arg(count - 1 - i));
+            benchList(name)->setVariables(entries);
+            std::unique_ptr<WatchListWidget> widget;
+            openWindow(widget, name);
+            widget->tree()->resetTree(); // publishes what it watches
+            QElapsedTimer timer;
+            timer.start();
+            simulation->step();
+            firstCycle[which] = double(timer.nsecsElapsed()) / 1e6;
+            cycle[which] = measure(21, {}, [&] {
+                               simulation->step();
+                               return 1;
+                           }).ms;
+        }
+        ratios.push_back(cycle[1] / cycle[0]);
+        cycles[0].push_back(cycle[0]);
+        cycles[1].push_back(cycle[1]);
+    }
+    std::printf("\nOne cycle of the simulated controller, 40 symbol rows watched\n");
+    std::printf("first cycle after the symbols change: %.1f ms with 1,000, %.1f ms with "
+                "1,000,000 symbols\n",
+                firstCycle[0],
+                firstCycle[1]);
+    std::printf("a cycle: %.3f ms with 1,000, %.3f ms with 1,000,000 symbols (medians)\n",
+                median(cycles[0]),
+                median(cycles[1]));
+    reportRatio("cycle with 1,000,000 symbols / with 1,000", ratios, 1.5);
+    project->setSymbols({});
+    workbench.transfer()->setOnline(false);
+    simulation->setInterval(interval);
+    benchList(name)->setVariables({});
+}
+
 } // namespace bench

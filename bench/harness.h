@@ -62,6 +62,7 @@ void benchOpeningProject(Workbench &workbench);
 void benchDeleting(Workbench &workbench);
 void benchScrollPaging(Workbench &workbench);
 void benchRefresh(Workbench &workbench);
+void benchSimulation(Workbench &workbench);
 void benchModbus(Workbench &workbench);
 void benchTrend(Workbench &workbench);
 void benchCsvImport(Workbench &workbench);

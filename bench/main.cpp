@@ -26,7 +26,7 @@ int main(int argc, char *argv[])
     ProjectModelManager::instance()->addProject(project.release());
 
     // Naming cases (opening, paging, editing, batch, project, csvimport, compare,
-    // deleting, scrollpaging, refresh, modbus, trend) runs only those.
+    // deleting, scrollpaging, refresh, simulation, modbus, trend) runs only those.
     const QStringList cases = QCoreApplication::arguments().mid(1);
     const auto wanted = [&cases](const char *name) {
         return cases.isEmpty() || cases.contains(QLatin1String(name));
@@ -54,6 +54,8 @@ int main(int argc, char *argv[])
         benchScrollPaging(workbench);
     if (wanted("refresh"))
         benchRefresh(workbench);
+    if (wanted("simulation"))
+        benchSimulation(workbench);
     if (wanted("modbus"))
         benchModbus(workbench);
     if (wanted("trend"))

@@ -189,6 +189,61 @@ void tst_VarTree::valuesOnlyWhileWatchingOnline()
     QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("43"));
 }
 
+// The simulated controller moves the values of the symbols someone watches,
+// whatever their type's length, follows the symbols as they change, and
+// leaves the others alone.
+void tst_VarTree::simulationStepsWatchedSymbols()
+{
+    auto project =
+        static_cast<ProjectModel *>(ProjectModelManager::instance()->projectModel("p", false));
+    const QVector<Symbol> kept = project->symbols();
+    const auto symbol = [](const char *name, const char *type, const char *address) {
+        return Symbol{QString::fromLatin1(name),
+                      QString::fromLatin1(type),
+                      QString::fromLatin1(address),
+                      {},
+                      {}};
+    };
+    project->setSymbols({symbol("Count", "INT", "D300"),
+                         symbol("Level", "REAL", "D304"),
+                         symbol("Spare", "INT", "D310")});
+    const auto bytesAt = [](const char *address, int length) {
+        SafeAccore core("p", false);
+        ac::HeapAddress heapAddress;
+        Bytes bytes;
+        if (core && core->deviceMemory()->string2IecAddress(address, &heapAddress, true)) {
+            heapAddress.byteLength = uint32_t(length);
+            core->deviceMemory()->read(heapAddress, &bytes);
+        }
+        return bytes;
+    };
+    const auto stepped = [this](int cycles) {
+        for (int i = 0; i < cycles; ++i)
+            m_transfer->simulation()->step();
+    };
+    setRows(m_tree.get(), {QStringLiteral("Count"), QStringLiteral("Level")});
+    m_transfer->setOnline(true);
+    QTRY_VERIFY(ac::LiveWatch::instance()->watched("p").size() == 2);
+
+    const Bytes level = bytesAt("D304", 4);
+    stepped(3);
+    QCOMPARE(bytesAt("D300", 2), little(3, 2));
+    QVERIFY(bytesAt("D304", 4) != level);
+    QCOMPARE(bytesAt("D310", 2), little(0, 2));
+
+    // Other symbols, the same rows: the new addresses move.
+    project->setSymbols({symbol("Count", "INT", "D320"), symbol("Level", "INT", "D321")});
+    m_tree->resetTree();
+    QTRY_VERIFY(ac::LiveWatch::instance()->watched("p").front().byteOffset == 640);
+    stepped(2);
+    QCOMPARE(bytesAt("D300", 2), little(3, 2));
+    QCOMPARE(bytesAt("D320", 2), little(2, 2));
+    QCOMPARE(bytesAt("D321", 2), little(2, 2));
+
+    m_transfer->setOnline(false);
+    project->setSymbols(kept);
+}
+
 // A name that stands for nothing says why, in place of the value, online and
 // offline; a valid row still waiting for its value stays blank.
 void tst_VarTree::rowProblems_data()

@@ -10,6 +10,7 @@
 #include "controllertransfer.h"
 #include "cookies.h"
 #include "devicecatalog.h"
+#include "livewatch.h"
 #include "objectregistry.h"
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
@@ -110,6 +111,7 @@ private slots:
     void rowProblems_data();
     void rowProblems();
     void problemFollowsSymbols();
+    void simulationStepsWatchedSymbols();
     void floatingRoundTrip_data();
     void floatingRoundTrip();
     void floatingRefused_data();

@@ -1,15 +1,17 @@
 #include "simulatedcontroller.h"
 
-#include "accore.h"
+#include "livewatch.h"
 #include "projectmodel.h"
 #include "projectmodelmanager.h"
 #include "safeprojectmodel.h"
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <tuple>
 
 namespace {
 
@@ -65,6 +67,13 @@ void addTo(ac::DeviceMemory *memory, uint32_t area, uint32_t offset, uint32_t le
 {
     if (const auto value = readUnsigned(memory, area, offset, length))
         writeUnsigned(memory, area, offset, length, *value + quint64(qint64(step)));
+}
+
+// Where a value starts: a row reads a symbol's address at the length of the
+// symbol's type, which its text alone does not give.
+auto key(const ac::HeapAddress &address)
+{
+    return std::tie(address.area, address.byteOffset, address.bitOffset);
 }
 
 uint32_t integerLength(const QString &dataType)
@@ -126,7 +135,14 @@ void SimulatedController::setInterval(int milliseconds)
 void SimulatedController::step()
 {
     ++m_cycle;
-    for (const std::string &name : ProjectModelManager::instance()->projectNames())
+    const std::vector<std::string> projects = ProjectModelManager::instance()->projectNames();
+    for (auto kept = m_symbols.begin(); kept != m_symbols.end();) {
+        if (std::find(projects.begin(), projects.end(), kept->first) == projects.end())
+            kept = m_symbols.erase(kept);
+        else
+            ++kept;
+    }
+    for (const std::string &name : projects)
         simulate(name);
     emit memoryChanged();
 }
@@ -153,25 +169,58 @@ void SimulatedController::simulate(const std::string &projectName)
         }
     }
 
-    const OpenProject model(QString::fromStdString(projectName));
-    if (!model)
-        return;
-    const QVector<Symbol> symbols = model->symbols();
-    for (int i = 0; i < symbols.size(); ++i)
-        simulateSymbol(memory, symbols.at(i), i);
+    const std::vector<Slot> &resolved = resolvedSymbols(projectName, *memory);
+    const auto before = [](const Slot &slot, const ac::HeapAddress &address) {
+        return key(slot.address) < key(address);
+    };
+    for (const ac::HeapAddress &watched : ac::LiveWatch::instance()->watched(projectName)) {
+        for (auto slot = std::lower_bound(resolved.begin(), resolved.end(), watched, before);
+             slot != resolved.end() && key(slot->address) == key(watched);
+             ++slot) {
+            simulateSymbol(memory, *slot);
+        }
+    }
 }
 
-void SimulatedController::simulateSymbol(ac::DeviceMemory *memory, const Symbol &symbol, int index)
+const std::vector<SimulatedController::Slot> &
+SimulatedController::resolvedSymbols(const std::string &projectName, const ac::DeviceMemory &memory)
 {
-    ac::HeapAddress address;
-    if (symbol.address.isEmpty() ||
-        !memory->string2IecAddress(symbol.address.toStdString(), &address, true)) {
-        return;
+    ProjectSymbols &kept = m_symbols[projectName];
+    const OpenProject model(QString::fromStdString(projectName));
+    const QVector<Symbol> symbols = model ? model->symbols() : QVector<Symbol>();
+    // The model hands out its own vector: shared with the one kept, it is
+    // unchanged since.
+    if (kept.memory == &memory && kept.source.isSharedWith(symbols))
+        return kept.resolved;
+    kept.source = symbols;
+    kept.memory = &memory;
+    kept.resolved.clear();
+    for (int i = 0; i < symbols.size(); ++i) {
+        const Symbol &symbol = symbols.at(i);
+        Slot slot;
+        if (symbol.address.isEmpty() ||
+            !memory.string2IecAddress(symbol.address.toStdString(), &slot.address, true)) {
+            continue;
+        }
+        slot.type = symbol.dataType.toUpper();
+        slot.index = i;
+        kept.resolved.push_back(slot);
     }
-    const QString type = symbol.dataType.toUpper();
+    // Stable: symbols at one address step in their order, as they always did.
+    std::stable_sort(kept.resolved.begin(), kept.resolved.end(), [](const Slot &a, const Slot &b) {
+        return key(a.address) < key(b.address);
+    });
+    return kept.resolved;
+}
+
+void SimulatedController::simulateSymbol(ac::DeviceMemory *memory, const Slot &slot)
+{
+    const ac::HeapAddress &address = slot.address;
+    const QString &type = slot.type;
+    const uint32_t index = uint32_t(slot.index);
 
     if (type == QLatin1String("BOOL")) {
-        if (address.bitOffset == NoBit || (m_cycle + uint32_t(index)) % 5 != 0)
+        if (address.bitOffset == NoBit || (m_cycle + index) % 5 != 0)
             return;
         const uint32_t byte = address.byteOffset + address.bitOffset / 8;
         if (const auto value = readUnsigned(memory, address.area, byte, 1))
@@ -181,7 +230,7 @@ void SimulatedController::simulateSymbol(ac::DeviceMemory *memory, const Symbol 
     if (address.bitOffset != NoBit)
         return;
 
-    const double drift = 0.5 * std::sin((m_cycle + uint32_t(index) * 7) / 10.0);
+    const double drift = 0.5 * std::sin((m_cycle + index * 7) / 10.0);
     if (type == QLatin1String("REAL")) {
         const auto bits = readUnsigned(memory, address.area, address.byteOffset, 4);
         if (!bits)
