@@ -61,6 +61,8 @@ void benchBatchExpansion();
 void benchOpeningProject(Workbench &workbench);
 void benchDeleting(Workbench &workbench);
 void benchScrollPaging(Workbench &workbench);
+// One side of the load-all case, run by benchScrollPaging in a child process.
+void loadAllInThisProcess(Workbench &workbench, const QString &side);
 void benchRefresh(Workbench &workbench);
 void benchSimulation(Workbench &workbench);
 void benchModbus(Workbench &workbench);

@@ -48,6 +48,12 @@ int main(int argc, char *argv[])
     QString error;
     ac::ACCore::open(std::make_unique<ac::ACCore>(
         projectName.toStdString(), DeviceCatalog::create(QStringLiteral("DEMO-FX"), &error)));
+    if (cases.size() == 2 && cases.first() == QLatin1String("--load-all")) {
+        loadAllInThisProcess(workbench, cases.last());
+        ac::ACCore::close(projectName.toStdString());
+        ProjectModelManager::instance()->closeProject(projectName.toStdString());
+        return 0;
+    }
     if (wanted("deleting"))
         benchDeleting(workbench);
     if (wanted("scrollpaging"))
