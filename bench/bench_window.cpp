@@ -171,14 +171,16 @@ void benchBatchExpansion()
         projectName.toStdString(), DeviceCatalog::create(QStringLiteral("DEMO-FX"), &error)));
     const QString name = QStringLiteral("Batch");
     makeList(name, 0);
-    constexpr quint32 words = 8000;
-
     struct Case
     {
         const char *title;
         int dataType;
+        quint32 words;
     };
-    for (const Case &batch : {Case{"bits (BOOL)", ac::TYPE_BOOL}, Case{"DINT", ac::TYPE_DINT}}) {
+    // 100,000 bits at the most: a larger batch asks the user first.
+    for (const Case &batch :
+         {Case{"bits (BOOL)", ac::TYPE_BOOL, 6250}, Case{"DINT", ac::TYPE_DINT, 8000}}) {
+        const quint32 words = batch.words;
         BatchMonitorParam param;
         param.scType = QStringLiteral("D");
         param.beginAddress = 0;
