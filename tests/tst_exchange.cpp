@@ -5,10 +5,13 @@
 #include "hostfixture.h"
 
 #include "solutiontree.h"
+#include "toolwindowmanager.h"
+#include "watchlistcsv.h"
 #include "watchlistexchange.h"
 #include "watchlistobject.h"
 #include "workbench.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,6 +123,35 @@ private slots:
             host->workbench().undoStack("P1")->undo();
             QCOMPARE(HostFixture::watchList("P1", "Target")->variables(), QStringList{"D9"});
         }
+    }
+
+    // Into a shown window: afterwards it holds every entry in order, the
+    // last imported row current, and Undo takes the import back as one step.
+    void importIntoShownWindow()
+    {
+        host->workbench().solutionTree()->activate("P1.Watch List.Target");
+        QWidget *window = host->workbench().toolWindows()->toolWindowWidget("watchlist.Target");
+        auto tree = window ? window->findChild<QTreeWidget *>() : nullptr;
+        QVERIFY(tree);
+        QStringList names;
+        for (int i = 0; i < 300; ++i) // pages of rows, and more than one slice's show
+            names.append(QString("M%1").arg(i));
+        const QString path = dir.filePath("shown.csv");
+        QString error;
+        QVERIFY(WatchListCsv::writeFile(path, names, &error));
+        QUndoStack *undo = host->workbench().undoStack("P1");
+        const int steps = undo->count();
+
+        QVERIFY2(exchange->importIntoWatchList({"P1", "Target"}, path, &error), qPrintable(error));
+        QCoreApplication::processEvents();
+        const QStringList entries = HostFixture::watchList("P1", "Target")->variables();
+        QCOMPARE(entries, QStringList{"D9"} + names);
+        QCOMPARE(tree->indexOfTopLevelItem(tree->currentItem()), names.size());
+        for (int row = 0; row <= names.size(); ++row)
+            QCOMPARE(tree->topLevelItem(row)->text(0), entries.at(row));
+        QCOMPARE(undo->count(), steps + 1);
+        undo->undo();
+        QCOMPARE(HostFixture::watchList("P1", "Target")->variables(), QStringList{"D9"});
     }
 
 private:
