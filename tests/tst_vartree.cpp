@@ -206,6 +206,7 @@ void tst_VarTree::simulationStepsWatchedSymbols()
     };
     project->setSymbols({symbol("Count", "INT", "D300"),
                          symbol("Level", "REAL", "D304"),
+                         symbol("Total", "DINT", "D306"),
                          symbol("Spare", "INT", "D310")});
     const auto bytesAt = [](const char *address, int length) {
         SafeAccore core("p", false);
@@ -221,20 +222,32 @@ void tst_VarTree::simulationStepsWatchedSymbols()
         for (int i = 0; i < cycles; ++i)
             m_transfer->simulation()->step();
     };
-    setRows(m_tree.get(), {QStringLiteral("Count"), QStringLiteral("Level")});
+    // Total is read whole and, through D306, as its first word: it moves once.
+    setRows(m_tree.get(),
+            {QStringLiteral("Count"),
+             QStringLiteral("Level"),
+             QStringLiteral("Total"),
+             QStringLiteral("D306")});
     m_transfer->setOnline(true);
-    QTRY_VERIFY(ac::LiveWatch::instance()->watched("p").size() == 2);
+    QTRY_VERIFY(ac::LiveWatch::instance()->watched("p").size() == 4);
 
     const Bytes level = bytesAt("D304", 4);
     stepped(3);
     QCOMPARE(bytesAt("D300", 2), little(3, 2));
     QVERIFY(bytesAt("D304", 4) != level);
+    QCOMPARE(bytesAt("D306", 4), little(3, 4));
     QCOMPARE(bytesAt("D310", 2), little(0, 2));
 
     // Other symbols, the same rows: the new addresses move.
     project->setSymbols({symbol("Count", "INT", "D320"), symbol("Level", "INT", "D321")});
     m_tree->resetTree();
-    QTRY_VERIFY(ac::LiveWatch::instance()->watched("p").front().byteOffset == 640);
+    const auto watching = [](uint32_t byteOffset) {
+        const std::vector<ac::HeapAddress> watched = ac::LiveWatch::instance()->watched("p");
+        return std::any_of(watched.begin(), watched.end(), [&](const ac::HeapAddress &address) {
+            return address.byteOffset == byteOffset;
+        });
+    };
+    QTRY_VERIFY(watching(2 * 320));
     stepped(2);
     QCOMPARE(bytesAt("D300", 2), little(3, 2));
     QCOMPARE(bytesAt("D320", 2), little(2, 2));

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <tuple>
 
@@ -173,9 +174,14 @@ void SimulatedController::simulate(const std::string &projectName)
     const auto before = [](const Slot &slot, const ac::HeapAddress &address) {
         return key(slot.address) < key(address);
     };
-    for (const ac::HeapAddress &watched : ac::LiveWatch::instance()->watched(projectName)) {
-        for (auto slot = std::lower_bound(resolved.begin(), resolved.end(), watched, before);
-             slot != resolved.end() && key(slot->address) == key(watched);
+    const std::vector<ac::HeapAddress> watched = ac::LiveWatch::instance()->watched(projectName);
+    for (auto at = watched.begin(); at != watched.end(); ++at) {
+        // A value read at two lengths (a word row and a REAL symbol's row)
+        // starts at one place and moves once.
+        if (at != watched.begin() && key(*at) == key(*std::prev(at)))
+            continue;
+        for (auto slot = std::lower_bound(resolved.begin(), resolved.end(), *at, before);
+             slot != resolved.end() && key(slot->address) == key(*at);
              ++slot) {
             simulateSymbol(memory, *slot);
         }
