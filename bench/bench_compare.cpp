@@ -41,11 +41,9 @@ void benchCompare(Workbench &workbench)
 {
     constexpr int count = 1000000;
     constexpr int runs = 5;
-    QString error;
-    if (!workbench.loadPlugin(QStringLiteral(WATCHLIST_PLUGIN_PATH), &error)) {
-        std::printf("\nCompare: the plug-in does not load: %s\n", qPrintable(error));
+    if (!loadPlugin(workbench, "Compare"))
         return;
-    }
+    QString error;
     QTemporaryDir dir;
     const QStringList projects{QStringLiteral("CompareA"), QStringLiteral("CompareB")};
     for (const QString &project : projects) {

@@ -106,11 +106,9 @@ double importFloor(Workbench &workbench, const QString &file)
 void benchCsvImport(Workbench &workbench)
 {
     constexpr int runs = 5;
-    QString error;
-    if (!workbench.loadPlugin(QStringLiteral(WATCHLIST_PLUGIN_PATH), &error)) {
-        std::printf("\nCSV import: the plug-in does not load: %s\n", qPrintable(error));
+    if (!loadPlugin(workbench, "CSV import"))
         return;
-    }
+    QString error;
     QTemporaryDir dir;
     workbench.mainWindow()->show();
     for (const int count : {10000, 50000}) {

@@ -74,11 +74,9 @@ int openFloor(const QString &path, std::unique_ptr<QTreeWidget> &tree)
 // each watch list, against the floor above.
 void benchOpeningProject(Workbench &workbench)
 {
-    QString error;
-    if (!workbench.loadPlugin(QStringLiteral(WATCHLIST_PLUGIN_PATH), &error)) {
-        std::printf("\nOpening a project: the plug-in does not load: %s\n", qPrintable(error));
+    if (!loadPlugin(workbench, "Opening a project"))
         return;
-    }
+    QString error;
     QTemporaryDir dir;
     std::printf("\nOpening a project (median of runs)\n");
     std::printf(

@@ -344,16 +344,7 @@ void benchRefresh(Workbench &workbench)
     double reset[2] = {};
     int which = 0;
     for (int count : {1000, 1000000}) {
-        QVector<Symbol> symbols;
-        symbols.reserve(count);
-        for (int i = 0; i < count; ++i) {
-            symbols.append(Symbol{QStringLiteral("S%1").arg(i),
-                                  QStringLiteral("INT"),
-                                  QStringLiteral("D%1").arg(i % 8000),
-                                  {},
-                                  {}});
-        }
-        project->setSymbols(symbols);
+        project->setSymbols(numberedSymbols(count));
         QStringList entries;
         for (int i = 0; i < 1000; ++i)
             entries.append(QStringLiteral("S%1").arg(count - 1 - i));
@@ -411,20 +402,9 @@ void benchSimulation(Workbench &workbench)
         for (int side = 0; side < 2; ++side) {
             const int which = (side + run) % 2;
             const int count = which == 0 ? 1000 : 1000000;
-            QVector<Symbol> symbols;
-            symbols.reserve(count);
-            // The rows' symbols have addresses of their own (R0...), the rest
-            // share the D area: each cycle moves as many values either way.
-            for (int i = 0; i < count; ++i) {
-                const int row = i - (count - 40);
-                symbols.append(Symbol{QStringLiteral("S%1").arg(i),
-                                      QStringLiteral("INT"),
-                                      row >= 0 ? QStringLiteral("R%1").arg(row)
-                                               : QStringLiteral("D%1").arg(i % 8000),
-                                      {},
-                                      {}});
-            }
-            project->setSymbols(symbols);
+            // The rows' symbols have addresses of their own, the rest share
+            // the D area: each cycle moves as many values either way.
+            project->setSymbols(numberedSymbols(count, 40));
             QStringList entries;
             for (int i = 0; i < 40; ++i)
                 entries.append(QStringLiteral("S%1").arg(count - 1 - i));

@@ -6,6 +6,7 @@
 #include "watchlistmodel.h"
 #include "watchlistobject.h"
 #include "watchlistwidget.h"
+#include "workbench.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -41,6 +42,31 @@ Result measure(int runs,
     }
     std::sort(times.begin(), times.end());
     return {times[times.size() / 2], items};
+}
+
+bool loadPlugin(Workbench &workbench, const char *caseTitle)
+{
+    QString error;
+    if (workbench.loadPlugin(QStringLiteral(WATCHLIST_PLUGIN_PATH), &error))
+        return true;
+    std::printf("\n%s: the plug-in does not load: %s\n", caseTitle, qPrintable(error));
+    return false;
+}
+
+QVector<Symbol> numberedSymbols(int count, int ownAddresses)
+{
+    QVector<Symbol> symbols;
+    symbols.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const int own = i - (count - ownAddresses);
+        symbols.append(
+            Symbol{QStringLiteral("S%1").arg(i),
+                   QStringLiteral("INT"),
+                   own >= 0 ? QStringLiteral("R%1").arg(own) : QStringLiteral("D%1").arg(i % 8000),
+                   {},
+                   {}});
+    }
+    return symbols;
 }
 
 WatchListObject *benchList(const QString &name)

@@ -4,6 +4,7 @@
 // verdicts, and the watch-list windows and bare trees they measure.
 
 #include <QString>
+#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 
 class QTemporaryDir;
 class QTreeWidget;
+struct Symbol;
 class WatchListObject;
 class WatchListWidget;
 class Workbench;
@@ -40,6 +42,12 @@ const char *verdict(bool ok);
 bool reportRatio(const char *what, const std::vector<double> &ratios, double target);
 // Bytes the heap holds in use now.
 qint64 heapInUse();
+
+// Loads the plug-in into the workbench, or says why the case cannot run.
+bool loadPlugin(Workbench &workbench, const char *caseTitle);
+// INT symbols S0, S1, ... at D0, D1, ... (wrapping at D7999); the last
+// ownAddresses of them at R0, R1, ... instead, addresses no other symbol has.
+QVector<Symbol> numberedSymbols(int count, int ownAddresses = 0);
 
 WatchListObject *benchList(const QString &name);
 // A list of count entries D0, D1, ... (wrapping at D7999) in the bench project.
