@@ -259,6 +259,44 @@ void tst_VarTree::simulationStepsWatchedSymbols()
 
 // A name that stands for nothing says why, in place of the value, online and
 // offline; a valid row still waiting for its value stays blank.
+// A row keeps its texts itself, so the view learns of a change only from what
+// the row announces: the whole row for a name or its resolution, the one
+// cell for a value, whose column the tree's users read as "a new value".
+void tst_VarTree::changesReachTheView()
+{
+    const QString d100 = QStringLiteral("D100");
+    QVERIFY(write("p", d100, little(7, 2)));
+    QSignalSpy changes(m_tree->model(), &QAbstractItemModel::dataChanged);
+    std::vector<std::pair<QTreeWidgetItem *, int>> itemChanges;
+    connect(m_tree.get(), &QTreeWidget::itemChanged, this, [&](QTreeWidgetItem *item, int column) {
+        itemChanges.emplace_back(item, column);
+    });
+    const auto announcedRow = [&](int row) {
+        return std::any_of(changes.cbegin(), changes.cend(), [&](const QList<QVariant> &args) {
+            const auto first = args[0].toModelIndex();
+            const auto last = args[1].toModelIndex();
+            return first.row() == row && last.row() == row && first.column() == 0 &&
+                   last.column() == m_tree->columnCount() - 1;
+        });
+    };
+
+    setRows(m_tree.get(), {d100, QStringLiteral("M0")});
+    QVERIFY(announcedRow(0));
+    QVERIFY(announcedRow(1));
+    QCOMPARE(m_tree->topLevelItem(0)->text(VarTreeWidget::CommentColumn), QStringLiteral("boiler"));
+
+    changes.clear();
+    m_tree->setVariable(1, QStringLiteral("Counter"), QStringLiteral("Counter"));
+    QVERIFY(announcedRow(1));
+    QCOMPARE(m_tree->topLevelItem(1)->text(VarTreeWidget::AddressColumn), QStringLiteral("D200"));
+
+    itemChanges.clear();
+    m_transfer->setOnline(true);
+    QTRY_COMPARE(value(*m_tree, 0), QStringLiteral("7"));
+    const auto valueCell = std::make_pair(m_tree->topLevelItem(0), int(VarTreeWidget::ValueColumn));
+    QVERIFY(std::find(itemChanges.cbegin(), itemChanges.cend(), valueCell) != itemChanges.cend());
+}
+
 void tst_VarTree::rowProblems_data()
 {
     QTest::addColumn<QString>("variable");

@@ -109,6 +109,7 @@ private slots:
     void values_data();
     void values();
     void valuesOnlyWhileWatchingOnline();
+    void changesReachTheView();
     void rowProblems_data();
     void rowProblems();
     void problemFollowsSymbols();

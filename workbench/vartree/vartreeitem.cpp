@@ -10,12 +10,12 @@
 #include <QPalette>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 VarTreeItem::VarTreeItem()
     : QTreeWidgetItem(ItemType)
 {
     setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
-    // With the value column present, a change of the row repaints all of it.
-    setText(VarTreeWidget::ValueColumn, QString());
 }
 
 VarTreeItem::VarTreeItem(VarTreeItem *word, int bit)
@@ -23,7 +23,6 @@ VarTreeItem::VarTreeItem(VarTreeItem *word, int bit)
     , m_bit(bit)
 {
     setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
-    setText(VarTreeWidget::ValueColumn, QString());
     const QString name = word->variable() + QLatin1Char('.') + QString::number(bit);
     setText(VarTreeWidget::NameColumn, name);
     setText(VarTreeWidget::FullNameColumn, name);
@@ -38,8 +37,7 @@ VarTreeItem *VarTreeItem::from(QTreeWidgetItem *item)
 
 QString VarTreeItem::variable() const
 {
-    const QString fullName = text(VarTreeWidget::FullNameColumn);
-    return fullName.isEmpty() ? text(VarTreeWidget::NameColumn) : fullName;
+    return m_fullName.isEmpty() ? m_name : m_fullName;
 }
 
 void VarTreeItem::setResolution(const QString &variable,
@@ -58,7 +56,7 @@ void VarTreeItem::setShowMode(int mode)
     if (m_showMode == mode)
         return;
     m_showMode = mode;
-    emitDataChanged();
+    announce();
 }
 
 QString VarTreeItem::problem() const
@@ -97,7 +95,7 @@ void VarTreeItem::setDescription(const QString &dataType,
     m_addressText = address;
     m_comment = comment;
     m_global = global;
-    emitDataChanged();
+    announce();
 }
 
 QString *VarTreeItem::derivedText(int column)
@@ -108,6 +106,10 @@ QString *VarTreeItem::derivedText(int column)
 const QString *VarTreeItem::derivedText(int column) const
 {
     switch (column) {
+    case VarTreeWidget::NameColumn:
+        return &m_name;
+    case VarTreeWidget::ValueColumn:
+        return &m_value;
     case VarTreeWidget::DataTypeColumn:
         return &m_dataType;
     case VarTreeWidget::AddressColumn:
@@ -126,7 +128,7 @@ void VarTreeItem::setStaleSince(qint64 readAt)
     if (readAt == m_staleSince)
         return;
     m_staleSince = readAt;
-    emitDataChanged();
+    announce();
 }
 
 // Worked out when asked, so the age a tooltip tells is the age at that moment.
@@ -204,17 +206,29 @@ void VarTreeItem::setData(int column, int role, const QVariant &value)
     if (*text == changed)
         return;
     *text = changed;
-    emitDataChanged();
+    // A value is announced for its cell: the tree tells a value typed by the
+    // user by the column of the change.
+    announce(column == VarTreeWidget::ValueColumn ? column : -1);
+}
+
+void VarTreeItem::announce(int column)
+{
+    auto tree = qobject_cast<VarTreeWidget *>(treeWidget());
+    if (!tree)
+        return;
+    const QModelIndex first = tree->indexFromItem(this, std::max(column, 0));
+    const QModelIndex last =
+        column < 0 ? first.sibling(first.row(), tree->columnCount() - 1) : first;
+    emit tree->model()->dataChanged(first, last);
 }
 
 void VarTreeItem::setNames(const QString &name, const QString &fullName)
 {
-    const bool fullNameChanged = m_fullName != fullName;
+    if (m_name == name && m_fullName == fullName)
+        return;
+    m_name = name;
     m_fullName = fullName;
-    if (text(VarTreeWidget::NameColumn) != name)
-        setText(VarTreeWidget::NameColumn, name);
-    else if (fullNameChanged)
-        emitDataChanged();
+    announce();
 }
 
 void VarTreeItem::setShowModeByUser(const QVariant &value)
@@ -227,11 +241,5 @@ void VarTreeItem::setShowModeByUser(const QVariant &value)
     // Announced for this one cell, so that users of the tree can tell a
     // user's choice (itemChanged on the Show Mode column) from the tree's own
     // updates, which announce the row as a whole.
-    QTreeWidget *tree = treeWidget();
-    if (!tree)
-        return;
-    QAbstractItemModel *model = tree->model();
-    const QModelIndex cell =
-        model->index(tree->indexOfTopLevelItem(this), VarTreeWidget::ShowModeColumn);
-    emit model->dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+    announce(VarTreeWidget::ShowModeColumn);
 }

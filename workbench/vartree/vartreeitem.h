@@ -64,6 +64,11 @@ public:
     qint64 staleSince() const { return m_staleSince; }
     void setStaleSince(qint64 readAt);
 
+    // Tells the view that a cell changed, or the whole row for column -1. The
+    // row's texts are kept here rather than in the base class, whose own
+    // announcement covers only the columns it stores.
+    void announce(int column = -1);
+
     QVariant data(int column, int role) const override;
     void setData(int column, int role, const QVariant &value) override;
 
@@ -71,8 +76,8 @@ private:
     void setShowModeByUser(const QVariant &value);
 
     // The texts the tree derives for a row live here, not in the base class's
-    // variants per column: a million rows would otherwise hold six variants
-    // each, for a handful of distinct strings.
+    // variants per column: a million rows would otherwise hold a variant per
+    // column each, for a handful of distinct strings.
     QString *derivedText(int column);
     const QString *derivedText(int column) const;
 
@@ -82,6 +87,8 @@ private:
         QString detail;
     };
 
+    QString m_name;
+    QString m_value;
     QString m_dataType;
     QString m_addressText;
     QString m_comment;

@@ -10,6 +10,7 @@
 
 #include <QEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <functional>
 
@@ -115,16 +116,27 @@ void VarTreeWidget::setVariable(int row, const QString &name, const QString &ful
     if (!item)
         return;
     const QString variable = fullName.isEmpty() ? name : fullName;
-    if (variable != item->variable()) {
-        item->setShowMode(10);
-        d->forgetView(item);
-    }
-    d->setName(item, name, fullName);
     const Private::Pass pass(d->currentProject());
     if (d->sourceChanged(pass))
         d->resolveAll(pass);
-    else
+    if (item->variable().isEmpty() && item->childCount() == 0 &&
+        item->text(ValueColumn).isEmpty()) {
+        // A row being loaded: filled in silence and announced once, as a row
+        // the view had never seen.
+        {
+            const QSignalBlocker quiet(model());
+            d->setName(item, name, fullName);
+            d->resolve(item, pass);
+        }
+        item->announce();
+    } else {
+        if (variable != item->variable()) {
+            item->setShowMode(10);
+            d->forgetView(item);
+        }
+        d->setName(item, name, fullName);
         d->resolve(item, pass);
+    }
     if (d->isWatching())
         d->readValue(item, pass);
 }

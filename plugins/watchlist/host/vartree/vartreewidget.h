@@ -77,6 +77,9 @@ protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
 
 private:
+    // Its rows keep their texts themselves and announce their changes here.
+    friend class VarTreeItem;
+
     class Private;
     std::unique_ptr<Private> d;
 };
