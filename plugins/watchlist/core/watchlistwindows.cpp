@@ -26,7 +26,7 @@ void WatchListPlugin::onShowVariable(QString watchListName, int rowIndex)
         QMetaObject::invokeMethod(this, &WatchListPlugin::showQueuedRows, Qt::QueuedConnection);
         return;
     }
-    const QString projectName = findWatchListModel().projectName();
+    const QString projectName = HostServices::currentProjectName(application);
     for (QueuedShow &queued : queuedShows) {
         if (queued.watchListName == watchListName && queued.projectName == projectName) {
             queued.rowIndex = rowIndex;
@@ -48,7 +48,7 @@ void WatchListPlugin::showQueuedRows()
     const QVector<QueuedShow> queued = std::exchange(queuedShows, {});
     for (const QueuedShow &show : queued) {
         // A list of a project no longer current is not the one announced.
-        if (findWatchListModel().projectName() == show.projectName)
+        if (HostServices::currentProjectName(application) == show.projectName)
             showRow(show.watchListName, show.rowIndex);
     }
 }
