@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QByteArrayList>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QDockWidget>
@@ -113,6 +114,7 @@ struct Options
         parser.setApplicationDescription(
             QStringLiteral("Stand-in PLC programming environment hosting the watch-list plug-in."));
         parser.addHelpOption();
+        parser.addVersionOption();
         parser.addPositionalArgument(QStringLiteral("projects"),
                                      QStringLiteral("Project files (*.wlproj) to open."),
                                      QStringLiteral("[projects...]"));
@@ -186,10 +188,32 @@ void scheduleScreenshot(Workbench &workbench,
         });
 }
 
+// Asked only for a text to print: answered without a display, which a
+// QApplication cannot start without.
+bool asksOnlyForText(int argc, char *argv[])
+{
+    const QByteArrayList textOptions{"-h", "-?", "--help", "--help-all", "-v", "--version"};
+    for (int i = 1; i < argc; ++i) {
+        if (textOptions.contains(QByteArray(argv[i])))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (asksOnlyForText(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("watchlist-workbench"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(WORKBENCH_VERSION));
+        QCommandLineParser parser;
+        Options().addTo(parser);
+        parser.process(app); // prints and exits
+        return 0;
+    }
+
     // Before anything writes a file, Qt's settings included: a file-size limit
     // must fail a save, not end the workbench with unsaved projects open.
     FileSaving::ignoreFileSizeSignal();
@@ -197,6 +221,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("WatchList"));
     QApplication::setApplicationName(QStringLiteral("watchlist-workbench"));
     QApplication::setApplicationDisplayName(QStringLiteral("Watch List Workbench"));
+    QApplication::setApplicationVersion(QStringLiteral(WORKBENCH_VERSION));
 
     QCommandLineParser parser;
     const Options options;
