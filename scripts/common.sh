@@ -12,6 +12,7 @@ PACKAGES=(
     python3-pymodbus
     fonts-dejavu-core
     fonts-wqy-microhei
+    qttranslations5-l10n
 )
 
 as_root() {

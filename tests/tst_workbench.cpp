@@ -1,4 +1,5 @@
 #include "accore.h"
+#include "controllertransfer.h"
 #include "cookies.h"
 #include "names.h"
 #include "projectmodelmanager.h"
@@ -8,6 +9,10 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,6 +41,8 @@ private slots:
     void cleanup();
 
     void closeAnnouncesBeforeDropping();
+    void textsInTheLanguageChosen_data();
+    void textsInTheLanguageChosen();
 
 private:
     bool open(const QString &name);
@@ -106,6 +113,37 @@ void TestProjects::closeAnnouncesBeforeDropping()
     QCOMPARE(atSignal, names("Alpha+,Beta+,Gamma+"));
     QVERIFY(!m_workbench->cookies()->contains(QStringLiteral("Project.Name")));
     QCOMPARE(current.last().at(0).toString(), QString());
+}
+
+// Qt's own buttons speak the language chosen too, from Qt's catalogues beside
+// the workbench's.
+void TestProjects::textsInTheLanguageChosen_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("English") << QString()
+                             << QString::fromUtf8("OK|Cancel|Online with the simulated controller")
+                                    .split(QLatin1Char('|'));
+    QTest::newRow("Chinese")
+        << QStringLiteral("zh_CN")
+        << QString::fromUtf8("确定|取消|已与仿真控制器在线").split(QLatin1Char('|'));
+}
+
+void TestProjects::textsInTheLanguageChosen()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, texts);
+    Workbench::setLanguage(language);
+    const auto english = qScopeGuard([] { Workbench::setLanguage(QString()); });
+    const QMessageBox box(QMessageBox::Information, QString(), QString(), QMessageBox::Ok);
+    const QProgressDialog progress;
+    const auto cancel = progress.findChild<QPushButton *>();
+    QVERIFY(cancel);
+    m_workbench->transfer()->setOnline(true);
+    const QStringList shown{
+        box.button(QMessageBox::Ok)->text(), cancel->text(), m_workbench->transfer()->stateText()};
+    m_workbench->transfer()->setOnline(false);
+    QCOMPARE(shown, texts);
 }
 
 QTEST_MAIN(TestProjects)

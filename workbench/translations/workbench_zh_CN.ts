@@ -83,7 +83,7 @@
     <name>ControllerTransfer</name>
     <message>
         <source>Online with %1</source>
-        <translation>已与 %1 在线</translation>
+        <translation>已与%1在线</translation>
     </message>
     <message>
         <source>Offline</source>
