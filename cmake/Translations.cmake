@@ -16,7 +16,11 @@ function(watchlist_add_translations target)
         list(APPEND qm_files ${qm})
         string(APPEND entries "        <file alias=\"${base}.qm\">${qm}</file>\n")
     endforeach()
-    file(WRITE ${qrc} "<RCC>\n    <qresource prefix=\"/translations\">\n${entries}    </qresource>\n</RCC>\n")
+    # Written only when its content changes: a rewrite on every configure would
+    # run rcc and relink everything that links the target.
+    file(CONFIGURE OUTPUT ${qrc}
+        CONTENT "<RCC>\n    <qresource prefix=\"/translations\">\n${entries}    </qresource>\n</RCC>\n"
+        @ONLY)
 
     set(cpp ${CMAKE_CURRENT_BINARY_DIR}/qrc_${target}_translations.cpp)
     add_custom_command(OUTPUT ${cpp}

@@ -44,9 +44,13 @@ install_packages() {
 }
 
 # build DIR [cmake options...]
+# Configures only for a new build directory or new options: the build itself
+# configures again when a CMakeLists.txt has changed.
 build() {
     local dir="$1"
     shift
-    cmake -S "$ROOT" -B "$dir" "$@"
+    if [ ! -f "$dir/CMakeCache.txt" ] || [ $# -gt 0 ]; then
+        cmake -S "$ROOT" -B "$dir" "$@"
+    fi
     cmake --build "$dir" --parallel "$(nproc)"
 }
