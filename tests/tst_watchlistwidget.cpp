@@ -221,6 +221,85 @@ void tst_WatchListWidget::deleteKeyBeatsApplicationShortcut()
     QCOMPARE(fired.count(), 1);
 }
 
+// Ctrl+C copies the selected rows as a spreadsheet's cells, a comment's tab
+// or line break kept inside its cell; the empty last row copies nothing.
+// Ctrl+X copies them too, and deletes them in one undo step.
+void tst_WatchListWidget::copyAndCutAsCells()
+{
+    QVERIFY(open(names("D0,Motor,M5,D2"), 300));
+    projectModel()->softComponentModel()->setComment(QStringLiteral("D0"),
+                                                     QStringLiteral("Pressure\tin\nbar"));
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("before"));
+    select({0, 2, 4});
+    QTest::keyClick(widget->tree(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(),
+             QStringLiteral("D0\t\tINT\tD0\tPressure in bar\nM5\t\tBOOL\tM5\t\n"));
+    QCOMPARE(list()->variables(), names("D0,Motor,M5,D2"));
+
+    select({4});
+    QTest::keyClick(widget->tree(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(),
+             QStringLiteral("D0\t\tINT\tD0\tPressure in bar\nM5\t\tBOOL\tM5\t\n"));
+
+    const int steps = undoStack()->count();
+    select({1, 3});
+    QTest::keyClick(widget->tree(), Qt::Key_X, Qt::ControlModifier);
+    QVERIFY(clipboard->text().startsWith(QStringLiteral("Motor\t")));
+    QVERIFY(clipboard->text().endsWith(QStringLiteral("\nD2\t\tINT\tD2\t\n")));
+    QCOMPARE(list()->variables(), names("D0,M5"));
+    QCOMPARE(undoStack()->count(), steps + 1);
+    undoStack()->undo();
+    QCOMPARE(list()->variables(), names("D0,Motor,M5,D2"));
+}
+
+// Ctrl+V inserts the first column's non-blank lines at the current row, in
+// one undo step, and leaves them selected.
+void tst_WatchListWidget::pasteNames_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QStringList>("after");
+
+    QTest::newRow("a spreadsheet's cells, CRLF")
+        << names("D0,D1") << 1 << "M0\t1\tBOOL\r\nX1\t0\r\n"
+        << names("D0,M0,X1,D1");
+    QTest::newRow("blank lines and spaces, on the empty last row")
+        << names("D0") << 1 << "\n  Y2  \n\n\rD7" << names("D0,Y2,D7");
+    QTest::newRow("into an empty list") << QStringList() << 0 << "D5" << names("D5");
+    QTest::newRow("nothing but blanks") << names("D0") << 0 << " \t x\n\n" << names("D0");
+}
+
+void tst_WatchListWidget::pasteNames()
+{
+    QFETCH(QStringList, before);
+    QFETCH(int, current);
+    QFETCH(QString, clipboard);
+    QFETCH(QStringList, after);
+    QVERIFY(open(before, 300));
+    VarTreeWidget *tree = widget->tree();
+    tree->setCurrentItem(tree->topLevelItem(current));
+    QGuiApplication::clipboard()->setText(clipboard);
+    const int steps = undoStack()->count();
+
+    QTest::keyClick(tree, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(list()->variables(), after);
+    checkRowsMirrorList();
+    const int pasted = after.size() - before.size();
+    QCOMPARE(undoStack()->count(), steps + (pasted > 0 ? 1 : 0));
+    if (pasted == 0)
+        return;
+    QVector<int> selected = widget->selectedRows();
+    std::sort(selected.begin(), selected.end());
+    QVector<int> expected(pasted);
+    std::iota(expected.begin(), expected.end(), std::min(current, before.size()));
+    QCOMPARE(selected, expected);
+    undoStack()->undo();
+    QCOMPARE(list()->variables(), before);
+    checkRowsMirrorList();
+}
+
 // Going online or offline, synchronising symbols and each comment changed
 // make the tree read its rows again.
 void tst_WatchListWidget::hostChangesResetTheTree()

@@ -25,6 +25,7 @@
 #include "workbench.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -40,7 +41,9 @@
 #include <QTest>
 #include <QUndoStack>
 
+#include <algorithm>
 #include <memory>
+#include <numeric>
 
 namespace WatchListWidgetTest {
 
@@ -81,6 +84,9 @@ private slots:
     void rowsMirrorModel();
     void pagingInSmallTree();
     void deleteKeyBeatsApplicationShortcut();
+    void copyAndCutAsCells();
+    void pasteNames_data();
+    void pasteNames();
     void longListKeepsEntriesAndModes_data();
     void longListKeepsEntriesAndModes();
     void undoWhileTyping();

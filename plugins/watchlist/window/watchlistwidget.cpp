@@ -17,8 +17,10 @@
 #include "watchlistobject.h"
 #include "watchlistwidget_p.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
@@ -57,6 +59,7 @@ void WatchListWidget::setupUi()
 {
     varTree = new VarTreeWidget(this);
     varTree->setProperty("projectName", projectName);
+    varTree->installEventFilter(this);
     contextMenu = new QMenu(this);
 
     const auto addCommand = [this](const QString &text, void (WatchListWidget::*command)()) {
@@ -248,15 +251,48 @@ void WatchListWidget::onSoftComponentDataChanged()
     varTree->resetTree();
 }
 
+namespace {
+
+bool isClipboardKey(const QKeyEvent *key)
+{
+    return key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut) ||
+           key->matches(QKeySequence::Paste);
+}
+
+} // namespace
+
 bool WatchListWidget::event(QEvent *event)
 {
-    // An application-wide Delete shortcut must not take the key from the list.
-    if (event->type() == QEvent::ShortcutOverride &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-        event->accept();
-        return true;
+    // An application-wide shortcut must not take the list's own keys.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete || isClipboardKey(key)) {
+            event->accept();
+            return true;
+        }
     }
     return QWidget::event(event);
+}
+
+bool WatchListWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    // The tree would copy the current cell's text alone, and paste nothing.
+    if (watched == varTree && event->type() == QEvent::KeyPress) {
+        const auto key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Copy)) {
+            copySelectedRows();
+            return true;
+        }
+        if (key->matches(QKeySequence::Cut)) {
+            cutSelectedRows();
+            return true;
+        }
+        if (key->matches(QKeySequence::Paste)) {
+            pasteRows(QGuiApplication::clipboard()->text());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void WatchListWidget::keyPressEvent(QKeyEvent *event)

@@ -49,6 +49,14 @@ public:
     void reloadFrom(int first);
     void gotoDefinition();
     void browseCrossReference();
+    // The selected rows as tab-separated text (Name, Value, Data Type,
+    // Address, Comment), a line a row, as spreadsheets paste it into cells.
+    QString selectedRowsText() const;
+    void copySelectedRows();
+    void cutSelectedRows();
+    // Inserts the first column's non-blank lines of the text as entries at
+    // the current row, in one undo step; false when it holds none.
+    bool pasteRows(const QString &text);
     // Appends the accepted range, one entry per name, each shown in its
     // show mode once loaded.
     void addBatchVariables(const BatchMonitorParam &param);
@@ -63,6 +71,7 @@ public slots:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
