@@ -300,6 +300,69 @@ void tst_WatchListWidget::pasteNames()
     checkRowsMirrorList();
 }
 
+// Find searches the list, not the loaded rows, from the row after the
+// current one and round past the end; F3 finds the next with the same text.
+void tst_WatchListWidget::findLoadsAndMakesCurrent_data()
+{
+    QTest::addColumn<int>("current");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("found");
+
+    QTest::newRow("far below the loaded rows, any case") << 0 << "RUN" << 3000;
+    QTest::newRow("round past the end") << 3000 << "motor" << 10;
+    QTest::newRow("from the empty last row") << 5002 << "motor" << 10;
+    QTest::newRow("the current row is the only one") << 3000 << "_run" << 3000;
+    QTest::newRow("none") << 5 << "Pump" << -1;
+}
+
+void tst_WatchListWidget::findLoadsAndMakesCurrent()
+{
+    QFETCH(int, current);
+    QFETCH(QString, text);
+    QFETCH(int, found);
+    QStringList entries = numbered(QStringLiteral("D"), 5000);
+    entries[10] = QStringLiteral("motor_speed");
+    entries[3000] = QStringLiteral("Motor_Run");
+    QVERIFY(open(entries, 300));
+    widget->showVariable(std::min(current, entries.size()));
+    if (current > entries.size() - 1)
+        widget->tree()->setCurrentItem(widget->tree()->topLevelItem(entries.size()));
+
+    QCOMPARE(widget->findNext(text), found);
+    const int expected = found >= 0 ? found : std::min(current, entries.size());
+    QCOMPARE(widget->tree()->indexOfTopLevelItem(widget->tree()->currentItem()), expected);
+    QVERIFY(widget->lastLoadedRow() >= expected - 1);
+    checkRowsMirrorList();
+    auto status = widget->findChild<QWidget *>(QStringLiteral("findBar"))->findChild<QLabel *>();
+    QCOMPARE(status->text().isEmpty(), found >= 0);
+}
+
+// Ctrl+F opens the find bar, Enter and F3 (in the bar or on the rows) find
+// the next row, Escape closes the bar.
+void tst_WatchListWidget::findKeys()
+{
+    QVERIFY(open(names("D0,motor_speed,D2,Motor_Run,D4"), 300));
+    VarTreeWidget *tree = widget->tree();
+    const auto currentRow = [tree] {
+        return tree->indexOfTopLevelItem(tree->currentItem());
+    };
+    auto bar = widget->findChild<QWidget *>(QStringLiteral("findBar"));
+    QVERIFY(bar && !bar->isVisible());
+    QTest::keyClick(tree, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(bar->isVisible());
+    auto edit = bar->findChild<QLineEdit *>();
+    QTest::keyClicks(edit, QStringLiteral("MOTOR"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(currentRow(), 1);
+    QTest::keyClick(edit, Qt::Key_F3);
+    QCOMPARE(currentRow(), 3);
+    QTest::keyClick(tree, Qt::Key_F3);
+    QCOMPARE(currentRow(), 1);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(list()->variables(), names("D0,motor_speed,D2,Motor_Run,D4"));
+}
+
 // Going online or offline, synchronising symbols and each comment changed
 // make the tree read its rows again.
 void tst_WatchListWidget::hostChangesResetTheTree()

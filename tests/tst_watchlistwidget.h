@@ -27,6 +27,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -87,6 +88,9 @@ private slots:
     void copyAndCutAsCells();
     void pasteNames_data();
     void pasteNames();
+    void findLoadsAndMakesCurrent_data();
+    void findLoadsAndMakesCurrent();
+    void findKeys();
     void longListKeepsEntriesAndModes_data();
     void longListKeepsEntriesAndModes();
     void undoWhileTyping();

@@ -21,7 +21,10 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -77,10 +80,32 @@ void WatchListWidget::setupUi()
         connect(batchMonitor, &QAction::triggered, this, &WatchListWidget::onBatchMonitor);
     }
 
+    setupFindBar();
     auto layout = new QVBoxLayout;
     layout->addWidget(varTree);
+    layout->addWidget(findBar);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     setLayout(layout);
+}
+
+void WatchListWidget::setupFindBar()
+{
+    findBar = new QWidget(this);
+    findBar->setObjectName(QStringLiteral("findBar"));
+    findEdit = new QLineEdit(findBar);
+    findEdit->setPlaceholderText(tr("Find a name (Enter or F3: the next one)"));
+    findEdit->setClearButtonEnabled(true);
+    findEdit->installEventFilter(this);
+    findStatus = new QLabel(findBar);
+    findStatus->setTextFormat(Qt::PlainText);
+    auto layout = new QHBoxLayout(findBar);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(findEdit, 1);
+    layout->addWidget(findStatus, 1);
+    connect(findEdit, &QLineEdit::returnPressed, this, [this] { findNext(findEdit->text()); });
+    connect(findEdit, &QLineEdit::textEdited, findStatus, &QLabel::clear);
+    findBar->hide();
 }
 
 void WatchListWidget::initColumns()
@@ -259,6 +284,11 @@ bool isClipboardKey(const QKeyEvent *key)
            key->matches(QKeySequence::Paste);
 }
 
+bool isFindKey(const QKeyEvent *key)
+{
+    return key->matches(QKeySequence::Find) || key->matches(QKeySequence::FindNext);
+}
+
 } // namespace
 
 bool WatchListWidget::event(QEvent *event)
@@ -266,7 +296,7 @@ bool WatchListWidget::event(QEvent *event)
     // An application-wide shortcut must not take the list's own keys.
     if (event->type() == QEvent::ShortcutOverride) {
         const auto key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Delete || isClipboardKey(key)) {
+        if (key->key() == Qt::Key_Delete || isClipboardKey(key) || isFindKey(key)) {
             event->accept();
             return true;
         }
@@ -276,6 +306,25 @@ bool WatchListWidget::event(QEvent *event)
 
 bool WatchListWidget::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && (watched == varTree || watched == findEdit)) {
+        const auto key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Find)) {
+            showFindBar();
+            return true;
+        }
+        if (key->matches(QKeySequence::FindNext)) {
+            if (findEdit->text().isEmpty())
+                showFindBar();
+            else
+                findNext(findEdit->text());
+            return true;
+        }
+        if (watched == findEdit && key->key() == Qt::Key_Escape) {
+            findBar->hide();
+            varTree->setFocus();
+            return true;
+        }
+    }
     // The tree would copy the current cell's text alone, and paste nothing.
     if (watched == varTree && event->type() == QEvent::KeyPress) {
         const auto key = static_cast<QKeyEvent *>(event);
@@ -318,4 +367,37 @@ void WatchListWidget::contextMenuEvent(QContextMenuEvent *event)
 {
     if (!contextMenu->actions().isEmpty())
         contextMenu->exec(event->globalPos());
+}
+
+void WatchListWidget::showFindBar()
+{
+    findBar->show();
+    findEdit->setFocus(Qt::ShortcutFocusReason);
+    findEdit->selectAll();
+}
+
+int WatchListWidget::findNext(const QString &text)
+{
+    const Lookup list = findWatchListObject();
+    if (!list || text.isEmpty())
+        return -1;
+    const int count = list->getCount();
+    const QModelIndex current = varTree->currentIndex();
+    int from = current.isValid()
+                   ? (current.parent().isValid() ? current.parent().row() : current.row())
+                   : -1;
+    if (from >= count)
+        from = -1; // the empty last row: from the top
+    // The list itself is searched, not the loaded rows: the row found may
+    // lie far below them.
+    for (int step = 1; step <= count; ++step) {
+        const int row = (from + step) % count;
+        if (!list->getVariableName(row).contains(text, Qt::CaseInsensitive))
+            continue;
+        findStatus->clear();
+        showVariable(row);
+        return row;
+    }
+    findStatus->setText(tr("No name contains \"%1\".").arg(text));
+    return -1;
 }

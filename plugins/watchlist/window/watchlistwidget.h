@@ -10,6 +10,8 @@
 
 #include <string>
 
+class QLabel;
+class QLineEdit;
 class QMenu;
 class QTreeWidgetItem;
 class ShowModes;
@@ -57,6 +59,12 @@ public:
     // Inserts the first column's non-blank lines of the text as entries at
     // the current row, in one undo step; false when it holds none.
     bool pasteRows(const QString &text);
+    // Makes current the next row after the current one whose name contains
+    // the text, ignoring case, loading rows as needed and going round past
+    // the end; the row found, or -1 (the find bar then says so).
+    int findNext(const QString &text);
+    // Ctrl+F: the find bar under the rows, its text selected.
+    void showFindBar();
     // Appends the accepted range, one entry per name, each shown in its
     // show mode once loaded.
     void addBatchVariables(const BatchMonitorParam &param);
@@ -101,7 +109,12 @@ private:
     // has more, and confirms that all are meant; the rows otherwise.
     QVector<int> rowsToDelete(QVector<int> rows, int count);
 
+    void setupFindBar();
+
     QMenu *contextMenu = nullptr;
+    QWidget *findBar = nullptr;
+    QLineEdit *findEdit = nullptr;
+    QLabel *findStatus = nullptr;
     VarTreeWidget *varTree = nullptr;
     QString watchListName;
     QString projectName;

@@ -114,6 +114,14 @@
         <source>Delete %1 from %2</source>
         <translation>从 %2 中删除 %1</translation>
     </message>
+    <message>
+        <source>Paste %1 into %2</source>
+        <translation>将 %1 粘贴到 %2</translation>
+    </message>
+    <message>
+        <source>Paste %L1 names into %2</source>
+        <translation>将 %L1 个名称粘贴到 %2</translation>
+    </message>
 </context>
 <context>
     <name>NewWatchListDlg</name>
@@ -265,6 +273,14 @@
     <message>
         <source>Add %L1 rows to %2?</source>
         <translation>向 %2 添加 %L1 行吗？</translation>
+    </message>
+    <message>
+        <source>Find a name (Enter or F3: the next one)</source>
+        <translation>查找名称（Enter 或 F3：下一个）</translation>
+    </message>
+    <message>
+        <source>No name contains &quot;%1&quot;.</source>
+        <translation>没有名称包含“%1”。</translation>
     </message>
 </context>
 </TS>
