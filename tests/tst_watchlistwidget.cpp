@@ -310,7 +310,7 @@ void tst_WatchListWidget::findLoadsAndMakesCurrent_data()
 
     QTest::newRow("far below the loaded rows, any case") << 0 << "RUN" << 3000;
     QTest::newRow("round past the end") << 3000 << "motor" << 10;
-    QTest::newRow("from the empty last row") << 5002 << "motor" << 10;
+    QTest::newRow("from the empty last row, the first entry first") << 5000 << "d0" << 0;
     QTest::newRow("the current row is the only one") << 3000 << "_run" << 3000;
     QTest::newRow("none") << 5 << "Pump" << -1;
 }
@@ -324,12 +324,13 @@ void tst_WatchListWidget::findLoadsAndMakesCurrent()
     entries[10] = QStringLiteral("motor_speed");
     entries[3000] = QStringLiteral("Motor_Run");
     QVERIFY(open(entries, 300));
-    widget->showVariable(std::min(current, entries.size()));
-    if (current > entries.size() - 1)
-        widget->tree()->setCurrentItem(widget->tree()->topLevelItem(entries.size()));
+    widget->showVariable(std::min(current, entries.size() - 1));
+    if (current == entries.size())
+        widget->tree()->setCurrentItem(widget->tree()->topLevelItem(current));
+    QCOMPARE(widget->tree()->indexOfTopLevelItem(widget->tree()->currentItem()), current);
 
     QCOMPARE(widget->findNext(text), found);
-    const int expected = found >= 0 ? found : std::min(current, entries.size());
+    const int expected = found >= 0 ? found : current;
     QCOMPARE(widget->tree()->indexOfTopLevelItem(widget->tree()->currentItem()), expected);
     QVERIFY(widget->lastLoadedRow() >= expected - 1);
     checkRowsMirrorList();
