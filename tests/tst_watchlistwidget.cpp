@@ -300,6 +300,64 @@ void tst_WatchListWidget::pasteNames()
     checkRowsMirrorList();
 }
 
+// Alt+Up and Alt+Down move the selected rows, each with its show mode, in
+// one undo step; rows that cannot move leave everything as it was.
+void tst_WatchListWidget::moveRows_data()
+{
+    QTest::addColumn<QList<int>>("selected");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QList<int>>("selectedAfter");
+
+    QTest::newRow("one row up") << QList<int>{2} << int(Qt::Key_Up) << names("D0,D2,D1,D3,D4")
+                                << QList<int>{1};
+    QTest::newRow("a block down") << QList<int>{1, 2} << int(Qt::Key_Down)
+                                  << names("D0,D3,D1,D2,D4") << QList<int>{2, 3};
+    QTest::newRow("rows apart up")
+        << QList<int>{1, 3} << int(Qt::Key_Up) << names("D1,D0,D3,D2,D4") << QList<int>{0, 2};
+    QTest::newRow("the first row up")
+        << QList<int>{0, 2} << int(Qt::Key_Up) << names("D0,D1,D2,D3,D4") << QList<int>{0, 2};
+    QTest::newRow("the last entry down, the empty row aside")
+        << QList<int>{4, 5} << int(Qt::Key_Down) << names("D0,D1,D2,D3,D4") << QList<int>{4, 5};
+}
+
+void tst_WatchListWidget::moveRows()
+{
+    QFETCH(QList<int>, selected);
+    QFETCH(int, key);
+    QFETCH(QStringList, after);
+    QFETCH(QList<int>, selectedAfter);
+    const QStringList before = names("D0,D1,D2,D3,D4");
+    QVERIFY(open(before, 300));
+    // D1 in hexadecimal, D2 in binary: the modes go where their rows go.
+    ShowModes modes;
+    modes.set(1, 1, 16);
+    modes.set(2, 1, 2);
+    QString propertys;
+    QVERIFY(modes.writeInto(&propertys));
+    list()->setPropertys(propertys);
+    widget->reloadFrom(0);
+    select(selected);
+    const int steps = undoStack()->count();
+
+    QTest::keyClick(widget->tree(), Qt::Key(key), Qt::AltModifier);
+    QCOMPARE(list()->variables(), after);
+    const ShowModes moved = ShowModes::fromPropertys(list()->getPropertys());
+    QCOMPARE(moved.modeAt(int(after.indexOf(QStringLiteral("D1")))), 16);
+    QCOMPARE(moved.modeAt(int(after.indexOf(QStringLiteral("D2")))), 2);
+    checkRowsMirrorList();
+    QVector<int> rows = widget->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    QCOMPARE(QList<int>(rows.cbegin(), rows.cend()), selectedAfter);
+    QCOMPARE(undoStack()->count(), steps + (after != before ? 1 : 0));
+    if (after == before)
+        return;
+    undoStack()->undo();
+    QCOMPARE(list()->variables(), before);
+    QCOMPARE(list()->getPropertys(), propertys);
+    checkRowsMirrorList();
+}
+
 // Find searches the list, not the loaded rows, from the row after the
 // current one and round past the end; F3 finds the next with the same text.
 void tst_WatchListWidget::findLoadsAndMakesCurrent_data()

@@ -88,6 +88,8 @@ private slots:
     void copyAndCutAsCells();
     void pasteNames_data();
     void pasteNames();
+    void moveRows_data();
+    void moveRows();
     void findLoadsAndMakesCurrent_data();
     void findLoadsAndMakesCurrent();
     void findKeys();

@@ -9,6 +9,8 @@
 #include "watchlistmodelhandle.h"
 #include "watchlistobject.h"
 
+#include <algorithm>
+
 namespace {
 
 QVector<int> positionsOf(const QVector<EntryCommand::Entry> &entries)
@@ -146,6 +148,8 @@ bool EntryCommand::perform(const QString &projectName,
     else if (change.kind == Remove)
         modes.removeAt(positionsOf(change.entries));
     modes.set(change.modeFirst, change.modeCount, change.mode);
+    for (int k = 0; k < std::min(change.entryModes.size(), change.entries.size()); ++k)
+        modes.set(change.entries.at(k).index, 1, change.entryModes.at(k));
     QString after = before;
     if (modes != modesBefore)
         modes.writeInto(&after);

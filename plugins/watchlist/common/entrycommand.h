@@ -36,6 +36,9 @@ public:
         int modeFirst = 0;
         int modeCount = 0;
         int mode = 10;
+        // Show modes the entries take after the change, one an entry (rows
+        // moved take theirs along); empty for none.
+        QVector<int> entryModes;
     };
 
     // Makes the change to the list (show modes in its property text moving

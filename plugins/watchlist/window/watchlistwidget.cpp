@@ -284,6 +284,14 @@ bool isClipboardKey(const QKeyEvent *key)
            key->matches(QKeySequence::Paste);
 }
 
+// Alt+Up and Alt+Down move rows; -1, +1, or 0 for another key.
+int moveKeyDelta(const QKeyEvent *key)
+{
+    if (key->modifiers() != Qt::AltModifier)
+        return 0;
+    return key->key() == Qt::Key_Up ? -1 : key->key() == Qt::Key_Down ? 1 : 0;
+}
+
 bool isFindKey(const QKeyEvent *key)
 {
     return key->matches(QKeySequence::Find) || key->matches(QKeySequence::FindNext);
@@ -296,7 +304,8 @@ bool WatchListWidget::event(QEvent *event)
     // An application-wide shortcut must not take the list's own keys.
     if (event->type() == QEvent::ShortcutOverride) {
         const auto key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Delete || isClipboardKey(key) || isFindKey(key)) {
+        if (key->key() == Qt::Key_Delete || isClipboardKey(key) || isFindKey(key) ||
+            moveKeyDelta(key) != 0) {
             event->accept();
             return true;
         }
@@ -328,6 +337,10 @@ bool WatchListWidget::eventFilter(QObject *watched, QEvent *event)
     // The tree would copy the current cell's text alone, and paste nothing.
     if (watched == varTree && event->type() == QEvent::KeyPress) {
         const auto key = static_cast<QKeyEvent *>(event);
+        if (const int delta = moveKeyDelta(key)) {
+            moveSelectedRows(delta);
+            return true;
+        }
         if (key->matches(QKeySequence::Copy)) {
             copySelectedRows();
             return true;

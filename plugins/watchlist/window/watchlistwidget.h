@@ -59,6 +59,9 @@ public:
     // Inserts the first column's non-blank lines of the text as entries at
     // the current row, in one undo step; false when it holds none.
     bool pasteRows(const QString &text);
+    // Alt+Up / Alt+Down: the selected rows one row up (-1) or down (+1), each
+    // with its show mode, in one undo step; false when they cannot move.
+    bool moveSelectedRows(int delta);
     // Makes current the next row after the current one whose name contains
     // the text, ignoring case, loading rows as needed and going round past
     // the end; the row found, or -1 (the find bar then says so).

@@ -122,6 +122,22 @@
         <source>Paste %L1 names into %2</source>
         <translation>将 %L1 个名称粘贴到 %2</translation>
     </message>
+    <message>
+        <source>Move %1 up in %2</source>
+        <translation>在 %2 中上移 %1</translation>
+    </message>
+    <message>
+        <source>Move %1 down in %2</source>
+        <translation>在 %2 中下移 %1</translation>
+    </message>
+    <message>
+        <source>Move %L1 rows up in %2</source>
+        <translation>在 %2 中上移 %L1 行</translation>
+    </message>
+    <message>
+        <source>Move %L1 rows down in %2</source>
+        <translation>在 %2 中下移 %L1 行</translation>
+    </message>
 </context>
 <context>
     <name>NewWatchListDlg</name>

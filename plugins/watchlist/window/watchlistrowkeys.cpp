@@ -1,6 +1,7 @@
 #include "watchlistwidget.h"
 
 #include "entrycommand.h"
+#include "showmodes.h"
 #include "vartreewidget.h"
 #include "watchlistobject.h"
 #include "watchlistwidget_p.h"
@@ -12,8 +13,9 @@
 
 #include <algorithm>
 
-// The clipboard as spreadsheets use it: rows out as tab-separated cells,
-// names in from the first column of whatever was copied.
+// Rows as a spreadsheet's keys handle them: copied out as tab-separated
+// cells, names pasted in from the first column of whatever was copied, rows
+// moved up and down.
 
 using namespace WatchListWindow;
 
@@ -104,5 +106,74 @@ bool WatchListWidget::pasteRows(const QString &text)
         QItemSelection(varTree->model()->index(first, 0),
                        varTree->model()->index(first + names.size() - 1, 0)),
         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    return true;
+}
+
+bool WatchListWidget::moveSelectedRows(int delta)
+{
+    const Lookup list = findWatchListObject();
+    if (!list || (delta != -1 && delta != 1))
+        return false;
+    const int count = list->getCount();
+    QVector<int> rows = selectedRows();
+    std::sort(rows.begin(), rows.end());
+    // The empty last row stands for no entry and stays where it is.
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int row) { return row >= count; }),
+               rows.end());
+    if (rows.isEmpty() || (delta < 0 && rows.first() == 0) ||
+        (delta > 0 && rows.last() == count - 1))
+        return false;
+
+    const int first = rows.first() + std::min(delta, 0);
+    const int last = rows.last() + std::max(delta, 0);
+    const ShowModes modes = ShowModes::fromPropertys(list->getPropertys());
+    QStringList names;
+    QVector<int> rowModes;
+    for (int row = first; row <= last; ++row) {
+        names.append(list->getVariableName(row));
+        rowModes.append(modes.modeAt(row));
+    }
+    const QStringList previous = names;
+    // Each selected row trades places with its neighbour, the rows nearest
+    // the way they go first, so that a block moves as one.
+    QVector<int> moved;
+    const auto trade = [&](int row) {
+        std::swap(names[row - first], names[row + delta - first]);
+        std::swap(rowModes[row - first], rowModes[row + delta - first]);
+        moved.append(row + delta);
+    };
+    if (delta < 0)
+        std::for_each(rows.cbegin(), rows.cend(), trade);
+    else
+        std::for_each(rows.crbegin(), rows.crend(), trade);
+
+    EntryCommand::Change change;
+    change.kind = EntryCommand::Replace;
+    change.previous = previous;
+    for (int row = first; row <= last; ++row)
+        change.entries.append({row, names[row - first]});
+    change.entryModes = rowModes;
+    const QString step = rows.size() == 1
+                             ? (delta < 0 ? EntryCommand::tr("Move %1 up in %2")
+                                          : EntryCommand::tr("Move %1 down in %2"))
+                                   .arg(previous[rows.first() - first], watchListName)
+                             : (delta < 0 ? EntryCommand::tr("Move %L1 rows up in %2")
+                                          : EntryCommand::tr("Move %L1 rows down in %2"))
+                                   .arg(rows.size())
+                                   .arg(watchListName);
+    if (!EntryCommand::perform(projectName, list.list, change, step))
+        return false;
+    reloadFrom(first);
+
+    // The moved rows stay selected, the current one with them.
+    const QModelIndex current = varTree->currentIndex();
+    const int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
+    QItemSelection selection;
+    for (int row : moved)
+        selection.select(varTree->model()->index(row, 0), varTree->model()->index(row, 0));
+    if (std::binary_search(rows.cbegin(), rows.cend(), currentRow))
+        varTree->setCurrentRow(currentRow + delta);
+    varTree->selectionModel()->select(
+        selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     return true;
 }
