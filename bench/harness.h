@@ -40,6 +40,18 @@ const char *verdict(bool ok);
 // their spread (lowest to highest), the target for the median and whether it
 // is met. True when met.
 bool reportRatio(const char *what, const std::vector<double> &ratios, double target);
+
+// Both sides of a ratio, one figure each a repetition.
+struct Paired
+{
+    std::vector<double> ratios; // work / floor
+    std::vector<double> work;
+    std::vector<double> floor;
+};
+// runs repetitions of the two sides, work first in the even ones and floor
+// first in the odd ones, so that neither always runs on what the other left.
+Paired
+pairedRuns(int runs, const std::function<double()> &work, const std::function<double()> &floor);
 // Bytes the heap holds in use now.
 qint64 heapInUse();
 
