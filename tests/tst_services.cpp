@@ -15,11 +15,14 @@
 #include "workbench.h"
 
 #include <QDockWidget>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUndoGroup>
 #include <QUndoStack>
 
@@ -61,6 +64,7 @@ private slots:
     void addBurst();
     void comparator_data();
     void comparator();
+    void toolWindowsGetTheRoom();
     void closingToolWindow_data();
     void closingToolWindow();
     void focusMakesProjectCurrent_data();
@@ -359,6 +363,46 @@ void tst_Services::closingToolWindow()
     QCOMPARE(windows->toolWindowIds().contains(id), !removed);
     if (!removed)
         QCOMPARE(windows->dockWidget(id)->isHidden(), !reopened);
+}
+
+// A docked tool window of a plug-in takes the editor area's room, its
+// columns fit what it opens with, and tabbed windows tell their full titles.
+void tst_Services::toolWindowsGetTheRoom()
+{
+    ToolWindowManager *windows = host->workbench().toolWindows();
+    QMainWindow *window = host->workbench().mainWindow();
+    window->resize(1200, 800);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QWidget *editorArea = window->centralWidget();
+    QVERIFY(editorArea->isVisible());
+
+    auto tree = new QTreeWidget;
+    tree->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("A rather long heading")});
+    tree->addTopLevelItem(new QTreeWidgetItem(
+        QStringList{QStringLiteral("a name much longer than its column"), QString()}));
+    tree->setColumnWidth(0, 20);
+    tree->setColumnWidth(1, 20);
+    const QString title = QStringLiteral("Watch List_A title too long for its tab");
+    QVERIFY(windows->addToolWindow(
+        Qt::BottomDockWidgetArea, tree, QStringLiteral("test.list"), title, false, {}, {}));
+    windows->placeToolWindow(QStringLiteral("test.list"),
+                             QString::fromLatin1(ToolWindowId::CompileOutput));
+    windows->showToolWindow(QStringLiteral("test.list"), true);
+    QTRY_VERIFY(!editorArea->isVisible());
+    QTRY_VERIFY(windows->dockWidget(QStringLiteral("test.list"))->height() > window->height() / 2);
+    QVERIFY(tree->columnWidth(0) > 100);
+    QVERIFY(tree->columnWidth(1) >= tree->header()->sectionSizeHint(1));
+
+    QStringList tips;
+    for (QTabBar *tabs : window->findChildren<QTabBar *>()) {
+        for (int tab = 0; tab < tabs->count(); ++tab)
+            tips.append(tabs->tabToolTip(tab));
+    }
+    QVERIFY2(tips.contains(title), qPrintable(tips.join(QLatin1Char('|'))));
+
+    QVERIFY(windows->dockWidget(QStringLiteral("test.list"))->close());
+    QTRY_VERIFY(editorArea->isVisible());
 }
 
 // Keyboard focus in a watch-list window makes its project current, so that

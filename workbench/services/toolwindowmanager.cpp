@@ -5,14 +5,44 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QEvent>
+#include <QHeaderView>
 #include <QMainWindow>
 #include <QMetaProperty>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <QTreeView>
 
 #include <algorithm>
 
 namespace {
+
+// Fitted, a column still leaves room for a value longer than those the
+// window opened with, and never takes the whole width for one long comment.
+constexpr int narrowestFittedColumn = 90;
+constexpr int widestFittedColumn = 400;
+
+// A plug-in sets its columns' widths for any host; this one fits them to
+// what the window opens with, so that no header or cell starts cut short.
+void fitColumns(QWidget *widget)
+{
+    QList<QTreeView *> views = widget->findChildren<QTreeView *>();
+    if (auto view = qobject_cast<QTreeView *>(widget))
+        views.prepend(view);
+    for (QTreeView *view : views) {
+        QHeaderView *header = view->header();
+        for (int column = 0; column < header->count(); ++column) {
+            if (header->isSectionHidden(column))
+                continue;
+            // Public as the item view's (QTreeView narrows it to protected).
+            const QAbstractItemView *itemView = view;
+            const int content =
+                std::max(itemView->sizeHintForColumn(column), header->sectionSizeHint(column));
+            if (content > 0)
+                header->resizeSection(
+                    column, std::clamp(content, narrowestFittedColumn, widestFittedColumn));
+        }
+    }
+}
 
 Qt::DockWidgetArea dockArea(int area)
 {
@@ -111,6 +141,7 @@ void ToolWindowManager::removeToolWindow(QWidget *widget)
     if (m_mainWindow)
         m_mainWindow->removeDockWidget(dock);
     delete dock;
+    scheduleArrange();
 }
 
 bool ToolWindowManager::renameToolWindow(const QString &oldId,
@@ -171,6 +202,7 @@ void ToolWindowManager::removeForeignToolWindows()
             m_mainWindow->removeDockWidget(window.dock);
         delete window.dock.data();
     }
+    scheduleArrange();
 }
 
 QDockWidget *ToolWindowManager::dockWidget(const QString &id) const
@@ -223,9 +255,37 @@ bool ToolWindowManager::add(
     dock->setWidget(widget);
     m_mainWindow->addDockWidget(area, dock);
     m_windows.push_back({id, dock, host});
-    if (!host)
+    if (!host) {
         dock->installEventFilter(this);
+        fitColumns(widget);
+        connect(dock, &QDockWidget::topLevelChanged, this, &ToolWindowManager::scheduleArrange);
+        connect(dock, &QDockWidget::visibilityChanged, this, &ToolWindowManager::scheduleArrange);
+        scheduleArrange();
+    }
     return true;
+}
+
+void ToolWindowManager::scheduleArrange()
+{
+    if (m_arrangeScheduled)
+        return;
+    m_arrangeScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_arrangeScheduled = false;
+        arrange();
+    });
+}
+
+void ToolWindowManager::arrange()
+{
+    QWidget *editorArea = m_mainWindow ? m_mainWindow->centralWidget() : nullptr;
+    if (!editorArea)
+        return;
+    prune();
+    const bool docked = std::any_of(m_windows.cbegin(), m_windows.cend(), [](const Window &w) {
+        return !w.host && !w.dock->isHidden() && !w.dock->isFloating();
+    });
+    editorArea->setVisible(!docked);
 }
 
 bool ToolWindowManager::eventFilter(QObject *watched, QEvent *event)
@@ -257,6 +317,7 @@ void ToolWindowManager::removeClosed(QDockWidget *dock)
     if (m_mainWindow)
         m_mainWindow->removeDockWidget(dock);
     delete dock;
+    scheduleArrange();
 }
 
 void ToolWindowManager::prune()

@@ -78,8 +78,13 @@ private:
              bool host);
     void prune();
     void removeClosed(QDockWidget *dock);
+    // The editor area gives its room to the docks while a tool window of a
+    // plug-in is docked: the lists are what the user came to see.
+    void arrange();
+    void scheduleArrange();
 
     QPointer<QMainWindow> m_mainWindow;
+    bool m_arrangeScheduled = false;
     std::vector<Window> m_windows;
     QPointer<QPlainTextEdit> m_compileOutput;
 };
