@@ -332,6 +332,19 @@ void benchScrollPaging(Workbench &workbench)
     benchList(name)->setVariables({});
 }
 
+namespace {
+
+// The list holds the names of the last rows of count numbered symbols.
+void listLastSymbols(const QString &name, int count, int rows)
+{
+    QStringList entries;
+    for (int i = 0; i < rows; ++i)
+        entries.append(QStringLiteral("S%1").arg(count - 1 - i));
+    benchList(name)->setVariables(entries);
+}
+
+} // namespace
+
 // One value refresh of a screen of rows whose names are symbols, with a small
 // and a large symbol table; a symbol synchronisation resets the tree too. Each
 // repetition sets both tables in turn, the order alternated.
@@ -360,10 +373,7 @@ void benchRefresh(Workbench &workbench)
             const int which = (side + run) % 2;
             const int count = counts[which];
             project->setSymbols(numberedSymbols(count));
-            QStringList entries;
-            for (int i = 0; i < 1000; ++i)
-                entries.append(QStringLiteral("S%1").arg(count - 1 - i));
-            benchList(name)->setVariables(entries);
+            listLastSymbols(name, count, 1000);
             std::unique_ptr<WatchListWidget> widget;
             openWindow(widget, name);
             QScrollBar *bar = widget->tree()->verticalScrollBar();
@@ -426,10 +436,7 @@ void benchSimulation(Workbench &workbench)
             // The rows' symbols have addresses of their own, the rest share
             // the D area: each cycle moves as many values either way.
             project->setSymbols(numberedSymbols(count, 40));
-            QStringList entries;
-            for (int i = 0; i < 40; ++i)
-                entries.append(QStringLiteral("S%1").arg(count - 1 - i));
-            benchList(name)->setVariables(entries);
+            listLastSymbols(name, count, 40);
             std::unique_ptr<WatchListWidget> widget;
             openWindow(widget, name);
             widget->tree()->resetTree(); // publishes what it watches
