@@ -368,7 +368,7 @@ void tst_WatchListWidget::findLoadsAndMakesCurrent_data()
 
     QTest::newRow("far below the loaded rows, any case") << 0 << "RUN" << 3000;
     QTest::newRow("round past the end") << 3000 << "motor" << 10;
-    QTest::newRow("from the empty last row, the first entry first") << 5000 << "d0" << 0;
+    QTest::newRow("from the empty last row, the first entry first") << 5000 << "d" << 0;
     QTest::newRow("the current row is the only one") << 3000 << "_run" << 3000;
     QTest::newRow("none") << 5 << "Pump" << -1;
 }
