@@ -278,14 +278,34 @@ void ToolWindowManager::scheduleArrange()
 
 void ToolWindowManager::arrange()
 {
-    QWidget *editorArea = m_mainWindow ? m_mainWindow->centralWidget() : nullptr;
-    if (!editorArea)
+    if (!m_mainWindow)
         return;
     prune();
-    const bool docked = std::any_of(m_windows.cbegin(), m_windows.cend(), [](const Window &w) {
-        return !w.host && !w.dock->isHidden() && !w.dock->isFloating();
-    });
-    editorArea->setVisible(!docked);
+    const auto dockedBelow = [this](bool host) {
+        QList<QDockWidget *> docks;
+        for (const Window &w : m_windows) {
+            if (w.host == host && !w.dock->isHidden() && !w.dock->isFloating() &&
+                m_mainWindow->dockWidgetArea(w.dock) == Qt::BottomDockWidgetArea)
+                docks.append(w.dock);
+        }
+        return docks;
+    };
+    const QList<QDockWidget *> lists = dockedBelow(false);
+    const bool listsDocked = !lists.isEmpty();
+    if (listsDocked == m_listsDocked)
+        return;
+    m_listsDocked = listsDocked;
+    // Sized once as the first list docks and once as the last one goes; in
+    // between the user's own sizes stand. The editor area stays, at its
+    // least: hidden, Qt's layout widens the left docks at every relayout.
+    const QList<QDockWidget *> docks = listsDocked ? lists : dockedBelow(true);
+    if (docks.isEmpty())
+        return;
+    const int height = listsDocked ? m_mainWindow->height() : m_mainWindow->height() / 3;
+    QList<int> heights;
+    for (int i = 0; i < docks.size(); ++i)
+        heights.append(height);
+    m_mainWindow->resizeDocks(docks, heights, Qt::Vertical);
 }
 
 bool ToolWindowManager::eventFilter(QObject *watched, QEvent *event)

@@ -78,13 +78,15 @@ private:
              bool host);
     void prune();
     void removeClosed(QDockWidget *dock);
-    // The editor area gives its room to the docks while a tool window of a
-    // plug-in is docked: the lists are what the user came to see.
+    // The editor area gives its room to the bottom docks when a tool window
+    // of a plug-in docks there, and gets it back when the last one goes: the
+    // lists are what the user came to see.
     void arrange();
     void scheduleArrange();
 
     QPointer<QMainWindow> m_mainWindow;
     bool m_arrangeScheduled = false;
+    bool m_listsDocked = false;
     std::vector<Window> m_windows;
     QPointer<QPlainTextEdit> m_compileOutput;
 };
