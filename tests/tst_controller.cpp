@@ -213,11 +213,11 @@ void tst_Controller::writes_data()
              "Y coil|Y3|10|1|co 3 1|1|",
              "M coil at its offset|M1|10|0|co 8193 1|0|",
              "too large for INT|D300|10|40000|hr 300 1|300|Nothing was written to D300: "
-             "40000 does not fit a INT value (-32768 to 32767).",
+             "40000 does not fit in INT (-32768 to 32767).",
              "not a number|D300|16|12x|hr 300 1|300|Nothing was written to D300: "
              "\"12x\" is not a INT value in radix 16.",
              "REAL out of range|D304.F|10|1e39|hr 304 2|304 305|Nothing was written to D304.F: "
-             "1e39 does not fit a REAL value.",
+             "1e39 does not fit in REAL.",
              "BOOL other than 0 or 1|Y3|10|2|co 3 1|0|Nothing was written to Y3: "
              "\"2\" is not a BOOL value (0 or 1).",
              "an input|X1|10|0|di 1 1|1|The value of X1 was not written: "

@@ -67,8 +67,8 @@ void tst_VarTree::floatingRefused_data()
     row(ac::TYPE_REAL, "nan", "NaN cannot be written");
     row(ac::TYPE_REAL, "inf", "infinity cannot be written");
     row(ac::TYPE_LREAL, "-inf", "infinity cannot be written");
-    row(ac::TYPE_REAL, "3.4028236e38", "does not fit a REAL");
-    row(ac::TYPE_LREAL, "1e309", "does not fit a LREAL");
+    row(ac::TYPE_REAL, "3.4028236e38", "does not fit in REAL");
+    row(ac::TYPE_LREAL, "1e309", "does not fit in LREAL");
     row(ac::TYPE_REAL, "1e-46", "too small for a REAL");
     row(ac::TYPE_LREAL, "2e-324", "too small for a LREAL");
     row(ac::TYPE_REAL, "1.5x", "is not a REAL value");

@@ -573,7 +573,7 @@
         <translation>STRING 值只能包含 Latin-1 字符。</translation>
     </message>
     <message>
-        <source>%1 does not fit a %2 value (%3 to %4).</source>
+        <source>%1 does not fit in %2 (%3 to %4).</source>
         <translation>%1 超出 %2 值的范围（%3 到 %4）。</translation>
     </message>
     <message>
@@ -581,7 +581,7 @@
         <translation>（%1 进制）</translation>
     </message>
     <message>
-        <source>%1 does not fit a %2 value (at most %3).</source>
+        <source>%1 does not fit in %2 (at most %3).</source>
         <translation>%1 超出 %2 值的范围（最大 %3）。</translation>
     </message>
     <message>
@@ -593,7 +593,7 @@
         <translation>不能写入无穷大：%1 值必须是有限数。</translation>
     </message>
     <message>
-        <source>%1 does not fit a %2 value.</source>
+        <source>%1 does not fit in %2.</source>
         <translation>%1 超出 %2 值的范围。</translation>
     </message>
     <message>

@@ -279,7 +279,7 @@ QString parseReal(uint32_t typeCode,
     // or the zero they would round to.
     if (std::isinf(value))
         return ok ? tr("An infinity cannot be written: a %1 value must be finite.").arg(name)
-                  : tr("%1 does not fit a %2 value.").arg(input, name);
+                  : tr("%1 does not fit in %2.").arg(input, name);
     if (!ok && underflows(text))
         return tr("%1 is too small for a %2 value: it would be written as 0.").arg(input, name);
     if (!ok)
@@ -291,7 +291,7 @@ QString parseReal(uint32_t typeCode,
     }
     // Halfway between the largest float and 2^128 a REAL rounds to infinity.
     if (std::fabs(value) >= std::ldexp(1.0, 128) - std::ldexp(1.0, 103))
-        return tr("%1 does not fit a %2 value.").arg(input, name);
+        return tr("%1 does not fit in %2.").arg(input, name);
     const float single = float(value);
     if (single == 0 && value != 0)
         return tr("%1 is too small for a %2 value: it would be written as 0.").arg(input, name);
@@ -357,7 +357,7 @@ QString parseInteger(uint32_t typeCode,
         if (!ok || digits.startsWith(QLatin1Char('+')))
             return notAValue(input, name);
         if (value < low || value > high)
-            return tr("%1 does not fit a %2 value (%3 to %4).").arg(input, name).arg(low).arg(high);
+            return tr("%1 does not fit in %2 (%3 to %4).").arg(input, name).arg(low).arg(high);
         raw = uint64_t(value) & mask;
     } else {
         raw = digits.toULongLong(&ok, radix);
@@ -366,7 +366,7 @@ QString parseInteger(uint32_t typeCode,
             return notAValue(input, name, radix == 10 ? QString() : tr(" in radix %1").arg(radix));
         }
         if (raw > mask) {
-            return tr("%1 does not fit a %2 value (at most %3).")
+            return tr("%1 does not fit in %2 (at most %3).")
                 .arg(input, name, QString::number(mask, radix).toUpper());
         }
     }
