@@ -31,18 +31,33 @@ QString cellText(QString text)
 
 } // namespace
 
+int WatchListWidget::currentEntryRow() const
+{
+    const QModelIndex current = varTree->currentIndex();
+    if (!current.isValid())
+        return -1;
+    return current.parent().isValid() ? current.parent().row() : current.row();
+}
+
+QVector<int> WatchListWidget::selectedEntryRows(int count) const
+{
+    QVector<int> rows = selectedRows();
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int row) { return row >= count; }),
+               rows.end());
+    return rows;
+}
+
 QString WatchListWidget::selectedRowsText() const
 {
     const Lookup list = findWatchListObject();
     if (!list)
         return QString();
-    QVector<int> rows = selectedRows();
-    std::sort(rows.begin(), rows.end());
     QStringList lines;
-    for (int row : rows) {
+    for (int row : selectedEntryRows(list->getCount())) {
         const QTreeWidgetItem *item = varTree->topLevelItem(row);
-        if (!item || row >= list->getCount())
-            continue; // the empty last row stands for no entry
+        if (!item)
+            continue;
         QStringList cells{cellText(list->getVariableName(row))};
         for (int column : {VarTreeWidget::ValueColumn,
                            VarTreeWidget::DataTypeColumn,
@@ -85,11 +100,8 @@ bool WatchListWidget::pasteRows(const QString &text)
     if (names.isEmpty())
         return false;
 
-    const QModelIndex current = varTree->currentIndex();
-    int first = current.isValid()
-                    ? (current.parent().isValid() ? current.parent().row() : current.row())
-                    : list->getCount();
-    first = std::min(first, list->getCount());
+    const int current = currentEntryRow();
+    const int first = current < 0 ? list->getCount() : std::min(current, list->getCount());
     EntryCommand::Change change;
     for (int i = 0; i < names.size(); ++i)
         change.entries.append({first + i, names[i]});
@@ -115,11 +127,8 @@ bool WatchListWidget::moveSelectedRows(int delta)
     if (!list || (delta != -1 && delta != 1))
         return false;
     const int count = list->getCount();
-    QVector<int> rows = selectedRows();
-    std::sort(rows.begin(), rows.end());
     // The empty last row stands for no entry and stays where it is.
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [count](int row) { return row >= count; }),
-               rows.end());
+    const QVector<int> rows = selectedEntryRows(count);
     if (rows.isEmpty() || (delta < 0 && rows.first() == 0) ||
         (delta > 0 && rows.last() == count - 1))
         return false;
@@ -163,11 +172,20 @@ bool WatchListWidget::moveSelectedRows(int delta)
                                    .arg(watchListName);
     if (!EntryCommand::perform(projectName, list.list, change, step))
         return false;
-    reloadFrom(first);
+    if (last > lastLoadedRow()) {
+        // An entry from below the loaded rows came up: paging loads it.
+        reloadFrom(first);
+    } else {
+        // Only the rows between the first and the last moved changed.
+        varTree->enableWatch(false);
+        const ShowModes modesAfter = ShowModes::fromPropertys(list->getPropertys());
+        for (int row = first; row <= last; ++row)
+            writeRow(list, modesAfter, row);
+        varTree->enableWatch(true);
+    }
 
     // The moved rows stay selected, the current one with them.
-    const QModelIndex current = varTree->currentIndex();
-    const int currentRow = current.isValid() && !current.parent().isValid() ? current.row() : -1;
+    const int currentRow = currentEntryRow();
     QItemSelection selection;
     for (int row : moved)
         selection.select(varTree->model()->index(row, 0), varTree->model()->index(row, 0));

@@ -395,10 +395,7 @@ int WatchListWidget::findNext(const QString &text)
     if (!list || text.isEmpty())
         return -1;
     const int count = list->getCount();
-    const QModelIndex current = varTree->currentIndex();
-    int from = current.isValid()
-                   ? (current.parent().isValid() ? current.parent().row() : current.row())
-                   : -1;
+    int from = currentEntryRow();
     if (from >= count)
         from = -1; // the empty last row: from the top
     // The list itself is searched, not the loaded rows: the row found may

@@ -113,6 +113,10 @@ private:
     QVector<int> rowsToDelete(QVector<int> rows, int count);
 
     void setupFindBar();
+    // The top-level row of the current item (a bit's word), or -1.
+    int currentEntryRow() const;
+    // The selected rows that hold entries (not the empty last row), ascending.
+    QVector<int> selectedEntryRows(int count) const;
 
     QMenu *contextMenu = nullptr;
     QWidget *findBar = nullptr;
